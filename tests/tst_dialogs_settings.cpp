@@ -179,6 +179,10 @@ private slots:
         QTest::keyClick(&dlg, Qt::Key_L, Qt::AltModifier);
         QCOMPARE(page(dlg), 1);
         QTRY_VERIFY(zload->isChecked());
+        // Alt+S belongs to "&SWR epsilon" here, not to the hidden "&Smart Tune".
+        QTest::keyClick(&dlg, Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(dlg, "edtEpsSWR"));
+        QVERIFY(!child<QCheckBox>(dlg, "chkSmartTune")->isChecked());
 
         QCOMPARE(match->text(), QString("&Matching"));
         QCOMPARE(zload->text(), QString("Z &Load"));
