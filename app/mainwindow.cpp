@@ -1,3 +1,620 @@
 #include "mainwindow.h"
+#include "ui_mainwindow.h"
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent) {}
+#include "helpdialog.h"
+#include "lcchartdialog.h"
+#include "resources.h"
+#include "settingsdialog.h"
+#include "zchartdialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+
+#include <climits>
+#include <cmath>
+
+using LCNet::Calculator;
+using LCNet::Impedance;
+
+namespace
+{
+
+// The number format of every value the window writes into an input.
+QString number(double value)
+{
+    return QString::number(value, 'g', 6);
+}
+
+// "R +j X" or "R -j |X|": the reactance is always written without its sign.
+QString impedanceText(const Impedance &z, const QString &pattern)
+{
+    if (z.X < 0)
+        return pattern.arg(z.R).arg(-z.X).arg(QStringLiteral("-j"));
+    return pattern.arg(z.R).arg(z.X).arg(QStringLiteral("+j"));
+}
+
+// A bar value for a double, or -1 when none is defined (NaN, -inf).
+int barValue(double value, int maximum)
+{
+    if (std::isnan(value) || value < INT_MIN)
+        return -1;
+    if (value > maximum)
+        return maximum;
+    return static_cast<int>(value);
+}
+
+const char *const swrBarStyle =
+    "QProgressBar:horizontal {border: 1px solid black; background: white; padding: 1px; } "
+    "QProgressBar::chunk:horizontal { background: rgb(%1, %2, %3); }";
+
+// Keeps the wait cursor for exactly the life of one command.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    matchReport = QString();
+    updating = true;
+    calculator = new Calculator;
+
+    Vorlap::initResources();
+    ui->setupUi(this);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    for (int i = 0; i < LCNet::TableSize; ++i)
+        ui->cmbL->addItem(number(LCNet::LTable[i]));
+    for (int i = 0; i < LCNet::TableSize; ++i)
+        ui->cmbC->addItem(number(LCNet::CTable[i]));
+    // Without inserting typed values into the list, Return must apply them.
+    connect(ui->cmbL->lineEdit(), &QLineEdit::returnPressed, ui->acnCalcZIn, &QAction::trigger);
+    connect(ui->cmbC->lineEdit(), &QLineEdit::returnPressed, ui->acnCalcZIn, &QAction::trigger);
+
+    connect(calculator, SIGNAL(dataChanged(LCNet::Calculator *)), this, SLOT(refreshGUI()));
+    connect(calculator,
+            SIGNAL(foundMatch(LCNet::Calculator::NetType, double, double, LCNet::Impedance, double,
+                              int)),
+            this,
+            SLOT(refreshMatch(LCNet::Calculator::NetType, double, double, LCNet::Impedance, double,
+                              int)));
+    connect(calculator, SIGNAL(progressMismatch(int, int, bool &)), this,
+            SLOT(refreshProgress(int, int, bool &)));
+
+    readSettings();
+    refreshGUI();
+    QTimer::singleShot(0, this, &MainWindow::refreshZIn);
+    statusBar()->showMessage(tr("Ready."));
+}
+
+MainWindow::~MainWindow()
+{
+    delete calculator;
+    calculator = nullptr;
+    delete ui;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (searching) {
+        // Let the search unwind first; the window closes when it has.
+        closePending = true;
+        if (progressDialog)
+            progressDialog->cancel();
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::showStatus(const QString &text)
+{
+    statusBar()->showMessage(text);
+}
+
+void MainWindow::appendLog(const QString &html)
+{
+    ui->teLog->append(html);
+}
+
+QString MainWindow::configurationName(Calculator::NetType n)
+{
+    return n != Calculator::CAntenna ? QStringLiteral("C-TRX") : QStringLiteral("\"C-Antenna\"");
+}
+
+// --- Input panel ------------------------------------------------------------
+
+void MainWindow::refreshGUI()
+{
+    updating = true;
+    ui->edtRLoad->setText(number(calculator->loadImpedance.R));
+    ui->edtXLoad->setText(number(calculator->loadImpedance.X));
+    ui->edtFreq->setText(number(calculator->frequency));
+
+    const struct {
+        QComboBox *combo;
+        double value;
+    } lists[] = {{ui->cmbL, calculator->inductance}, {ui->cmbC, calculator->capacitance}};
+    for (const auto &list : lists) {
+        const QString text = number(list.value);
+        const int index = list.combo->findText(text);
+        // A value that is no step keeps its text; selecting index -1 would
+        // clear the field and drag the slider to step 0.
+        if (index >= 0)
+            list.combo->setCurrentIndex(index);
+        if (list.combo->currentText() != text)
+            list.combo->setEditText(text);
+    }
+
+    ui->rbLC->setChecked(calculator->netType == Calculator::CAntenna);
+    ui->rbCL->setChecked(calculator->netType == Calculator::CTrx);
+
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    updating = false;
+}
+
+void MainWindow::setBandFrequency(const char *lowEdge, const char *highEdge)
+{
+    ui->edtFreq->setText(QString::fromLatin1(ui->rbLoBand->isChecked() ? lowEdge : highEdge));
+}
+
+void MainWindow::on_pushButton_clicked()
+{
+    setBandFrequency("1830", "1850");
+}
+void MainWindow::on_pushButton_2_clicked()
+{
+    setBandFrequency("3500", "3800");
+}
+void MainWindow::on_pushButton_3_clicked()
+{
+    setBandFrequency("7000", "7200");
+}
+void MainWindow::on_pushButton_4_clicked()
+{
+    setBandFrequency("10100", "10150");
+}
+void MainWindow::on_pushButton_5_clicked()
+{
+    setBandFrequency("14000", "14350");
+}
+void MainWindow::on_pushButton_6_clicked()
+{
+    setBandFrequency("18068", "18168");
+}
+void MainWindow::on_pushButton_7_clicked()
+{
+    setBandFrequency("21000", "21450");
+}
+void MainWindow::on_pushButton_8_clicked()
+{
+    setBandFrequency("24890", "24990");
+}
+void MainWindow::on_pushButton_9_clicked()
+{
+    setBandFrequency("28000", "29700");
+}
+void MainWindow::on_pushButton_10_clicked()
+{
+    setBandFrequency("50000", "51000");
+}
+
+// --- Result display ---------------------------------------------------------
+
+void MainWindow::on_acnCalcZIn_triggered()
+{
+    if (updating)
+        return;
+    showStatus(tr("Calculating..."));
+    refreshZIn();
+    showStatus(tr("Done."));
+}
+
+void MainWindow::refreshZIn()
+{
+    // Every input is read before any setter can make refreshGUI rewrite them.
+    const double f = ui->edtFreq->text().toDouble();
+    const double c = ui->cmbC->currentText().toDouble();
+    const double l = ui->cmbL->currentText().toDouble();
+    const double r = ui->edtRLoad->text().toDouble();
+    const double x = ui->edtXLoad->text().toDouble();
+
+    calculator->setFrequency(f);
+    calculator->setCapacitance(c);
+    calculator->setInductance(l);
+    calculator->setLoadImpedance(Impedance(r, x));
+    calculator->setNetType(ui->rbLC->isChecked() ? Calculator::CAntenna : Calculator::CTrx);
+
+    Impedance zIn;
+    double swr = 0.0;
+    calculator->calculate(zIn, swr);
+
+    ui->lblZIn->setText(impedanceText(zIn, QStringLiteral("<b>%1 %3 %2</b>")));
+    ui->lblSWR->setText(QStringLiteral("<b>%1</b>").arg(swr));
+
+    int red = 255, green = 0, blue = 0;
+    if (swr < calculator->lowSWR) {
+        red = 0;
+        green = 255;
+    } else if (swr < calculator->mediumSWR) {
+        red = 0;
+        blue = 255;
+    }
+    ui->prbSWR->setStyleSheet(QString::fromLatin1(swrBarStyle).arg(red).arg(green).arg(blue));
+    const int swrBar = barValue(10.0 * swr, ui->prbSWR->maximum());
+    if (swrBar >= 0)
+        ui->prbSWR->setValue(swrBar);
+
+    const double reflected = LCNet::reflectedPower(100.0, swr);
+    ui->lblPRef->setText(
+        QStringLiteral("%1/%2").arg(reflected, -5, 'f', 1).arg(100.0 - reflected, -5, 'f', 1));
+    const int reflectedBar = barValue(reflected, ui->pbReflected->maximum());
+    if (reflectedBar >= 0)
+        ui->pbReflected->setValue(reflectedBar);
+
+    ui->lblTrxLoss->setText(QStringLiteral("%1 dB").arg(LCNet::transmissionLoss(reflected, 100.0)));
+    ui->lblRetLoss->setText(QStringLiteral("%1 dB").arg(LCNet::returnLoss(reflected, 100.0)));
+
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// --- Settings ---------------------------------------------------------------
+
+QString MainWindow::settingsFilePath()
+{
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    return QDir::toNativeSeparators(exe.absolutePath()) + QDir::separator() + exe.baseName() +
+           QStringLiteral(".ini");
+}
+
+void MainWindow::readSettings()
+{
+    const QString path = settingsFilePath();
+    if (!QFileInfo::exists(path))
+        return;
+    calculator->clear();
+
+    QSettings settings(path, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("matching"));
+    calculator->lowSWR = settings.value(QStringLiteral("LowSWR")).toDouble();
+    calculator->mediumSWR = settings.value(QStringLiteral("MediumSWR")).toDouble();
+    calculator->highSWR = settings.value(QStringLiteral("HighSWR")).toDouble();
+    if (settings.contains(QStringLiteral("BruteForce"))) {
+        calculator->bruteForce = settings.value(QStringLiteral("BruteForce")).toBool();
+        calculator->smartTune = settings.value(QStringLiteral("SmartTune")).toBool();
+    }
+    settings.endGroup();
+
+    settings.beginGroup(QStringLiteral("zLoad"));
+    calculator->impedanceStep = settings.value(QStringLiteral("ImpedanceStep")).toDouble();
+    // Through the text, so that a number beyond the int range reads as 0
+    // instead of wrapping around.
+    calculator->numberOfRings = settings.value(QStringLiteral("NumberOfRings")).toString().toInt();
+    calculator->epsilonSWR = settings.value(QStringLiteral("EpsilonSWR")).toDouble();
+    settings.endGroup();
+
+    settings.beginGroup(QStringLiteral("zAntenna"));
+    calculator->defaultCableLength =
+        settings.value(QStringLiteral("DefaultCableLength")).toDouble();
+    calculator->velocityFactor = settings.value(QStringLiteral("VelocityFactor")).toDouble();
+    settings.endGroup();
+
+    qDebug() << "Settings read from file" << path;
+}
+
+bool MainWindow::writeSettings()
+{
+    const QString path = settingsFilePath();
+    QSettings settings(path, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("matching"));
+    settings.setValue(QStringLiteral("LowSWR"), calculator->lowSWR);
+    settings.setValue(QStringLiteral("MediumSWR"), calculator->mediumSWR);
+    settings.setValue(QStringLiteral("HighSWR"), calculator->highSWR);
+    settings.setValue(QStringLiteral("BruteForce"), calculator->bruteForce);
+    settings.setValue(QStringLiteral("SmartTune"), calculator->smartTune);
+    settings.endGroup();
+
+    settings.beginGroup(QStringLiteral("zLoad"));
+    settings.setValue(QStringLiteral("ImpedanceStep"), calculator->impedanceStep);
+    settings.setValue(QStringLiteral("NumberOfRings"), calculator->numberOfRings);
+    settings.setValue(QStringLiteral("EpsilonSWR"), calculator->epsilonSWR);
+    settings.endGroup();
+
+    settings.beginGroup(QStringLiteral("zAntenna"));
+    settings.setValue(QStringLiteral("DefaultCableLength"), calculator->defaultCableLength);
+    settings.setValue(QStringLiteral("VelocityFactor"), calculator->velocityFactor);
+    settings.endGroup();
+
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return false;
+    qDebug() << "Settings written to file" << path;
+    return true;
+}
+
+void MainWindow::on_acnSettings_triggered()
+{
+    SettingsDialog dialog(this);
+    dialog.setLowSWR(calculator->lowSWR);
+    dialog.setMediumSWR(calculator->mediumSWR);
+    dialog.setHighSWR(calculator->highSWR);
+    dialog.setBruteForce(calculator->bruteForce);
+    dialog.setSmartTune(calculator->smartTune);
+    dialog.setImpedanceStep(calculator->impedanceStep);
+    dialog.setNumberOfRings(calculator->numberOfRings);
+    dialog.setEpsilonSWR(calculator->epsilonSWR);
+    dialog.setDefaultCableLength(calculator->defaultCableLength);
+    dialog.setVelocityFactor(calculator->velocityFactor);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    calculator->lowSWR = dialog.getLowSWR();
+    calculator->mediumSWR = dialog.getMediumSWR();
+    calculator->highSWR = dialog.getHighSWR();
+    calculator->bruteForce = dialog.getBruteForce();
+    calculator->smartTune = dialog.getSmartTune();
+    calculator->impedanceStep = dialog.getImpedanceStep();
+    calculator->numberOfRings = dialog.getNumberOfRings();
+    calculator->epsilonSWR = dialog.getEpsilonSWR();
+    calculator->defaultCableLength = dialog.getDefaultCableLength();
+    calculator->velocityFactor = dialog.getVelocityFactor();
+
+    if (writeSettings())
+        showStatus(tr("Settings applied."));
+    else
+        showStatus(
+            tr("Settings applied, but they could not be saved to \"%1\"").arg(settingsFilePath()));
+}
+
+// --- Auto Tune ----------------------------------------------------------------
+
+void MainWindow::on_acnCalcLC_triggered()
+{
+    WaitCursor wait;
+    ui->teLog->clear();
+    if (!calculator->smartTune && !calculator->bruteForce) {
+        appendLog(QString());
+        appendLog(tr("<b>No algoritms enabled! Please check Vorlap Settings.</b>"));
+        appendLog(QString());
+        return;
+    }
+    if (calculator->bruteForce)
+        runTuneAlgorithm(tr("<b>Brute Force algorithm solutions</b>"),
+                         tr("Calculating all possibilities..."), &Calculator::bruteForceSearch);
+    if (calculator->smartTune)
+        runTuneAlgorithm(tr("<b>Smart Tune algorithm solutions</b>"), tr("Smart Calculation..."),
+                         &Calculator::smartTuneSearch);
+}
+
+void MainWindow::runTuneAlgorithm(const QString &heading, const QString &status,
+                                  int (Calculator::*search)())
+{
+    appendLog(QString());
+    appendLog(heading);
+    appendLog(QString());
+    showStatus(status);
+
+    matchReport = QStringLiteral("<table border=1 cellpadding=4>");
+    matchReport +=
+        QStringLiteral("<thead><tr><th>Config.</th><th>L [uH]</th><th>C [pF]</th>"
+                       "<th>Z In [Ohm]</th><th>SWR</th><th>#Iterations</th></tr></thead>");
+    const int iterations = (calculator->*search)();
+    refreshZIn();
+    matchReport += QStringLiteral("</table>");
+
+    if (matchReport.contains(QStringLiteral("<td>"))) {
+        appendLog(tr("All available matching configurations with SWR<%1").arg(calculator->lowSWR));
+        appendLog(QString());
+        appendLog(matchReport);
+        appendLog(QString());
+    }
+    appendLog(tr("<b>After %4 iterations the best is: %1 configuration with L=%2 uH C=%3 pF</b>")
+                  .arg(configurationName(calculator->netType))
+                  .arg(calculator->inductance)
+                  .arg(calculator->capacitance)
+                  .arg(iterations));
+    showStatus(tr("Done."));
+}
+
+void MainWindow::refreshMatch(Calculator::NetType n, double l, double c, Impedance zIn, double swr,
+                              int iteration)
+{
+    matchReport += QStringLiteral("<tr><td align=center>%1</td><td>L=%2</td><td>C=%3</td>"
+                                  "<td>ZIn=%4</td><td>SWR=%5</td><td align=center>%6</td></tr>")
+                       .arg(configurationName(n))
+                       .arg(l)
+                       .arg(c)
+                       .arg(impedanceText(zIn, QStringLiteral("%1 %3 %2")))
+                       .arg(swr)
+                       .arg(iteration);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// --- Load and antenna commands ------------------------------------------------
+
+void MainWindow::on_acnCalcZLoad_triggered()
+{
+    showStatus(tr("Calculating..."));
+    const Impedance z = calculator->matchedZLoad();
+    appendLog(tr("<b>Z Load: R=%1 X=%2</b>").arg(z.R).arg(z.X));
+    ui->edtRLoad->setText(number(z.R));
+    ui->edtXLoad->setText(number(z.X));
+    refreshZIn();
+    showStatus(tr("Done."));
+}
+
+void MainWindow::setCommandsEnabled(bool enabled)
+{
+    ui->centralWidget->setEnabled(enabled);
+    ui->menuBar->setEnabled(enabled);
+    ui->toolBar->setEnabled(enabled);
+    // Shortcuts reach actions even with the menus disabled.
+    const QList<QAction *> actions = {ui->acnQuit,      ui->acnCalcZIn,   ui->acnCalcLC,
+                                      ui->acnCalcZLoad, ui->acnFindZload, ui->acnCalcZAnt,
+                                      ui->acnSettings,  ui->acnAbout,     ui->acnLCChart,
+                                      ui->acnHelp,      ui->acnZChart};
+    for (QAction *action : actions)
+        action->setEnabled(enabled);
+}
+
+void MainWindow::on_acnFindZload_triggered()
+{
+    if (searching)
+        return;
+    const QString label = ui->lblSWR->text();
+    const QString shown = label.size() >= 7 ? label.mid(3, label.size() - 7) : QString();
+    bool ok = false;
+    const QString answer = QInputDialog::getText(this, tr("Find Z Load for a specified SWR"),
+                                                 tr("Target SWR:"), QLineEdit::Normal, shown, &ok);
+    if (!ok || answer.isEmpty())
+        return;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    showStatus(tr("Calculating..."));
+    const double target = answer.toDouble();
+
+    progressDialog = new QProgressDialog(this);
+    progressDialog->setLabelText(tr("Searching Z Load for SWR=%1").arg(target));
+    progressDialog->setRange(0, calculator->numberOfRings);
+    progressDialog->setModal(true);
+
+    searching = true;
+    closePending = false;
+    setCommandsEnabled(false);
+
+    Impedance z;
+    const bool found = calculator->mismatchSearch(target, &z);
+
+    setCommandsEnabled(true);
+    searching = false;
+
+    if (!found || closePending) {
+        appendLog(tr("<b>Z Load not found!</b>"));
+        showStatus(tr("Done."));
+    } else {
+        ui->edtRLoad->setText(number(z.R));
+        ui->edtXLoad->setText(number(z.X));
+        refreshZIn();
+        appendLog(tr("<b>Z Load Found: R=%1 X=%2</b>").arg(z.R).arg(z.X));
+        showStatus(tr("Done."));
+    }
+
+    delete progressDialog;
+    progressDialog = nullptr;
+    QApplication::restoreOverrideCursor();
+    showStatus(tr("Done."));
+
+    if (closePending) {
+        closePending = false;
+        close();
+    }
+}
+
+void MainWindow::refreshProgress(int currentIteration, int maxIterations, bool &abort)
+{
+    showStatus(tr("Iteration %1 of %2: ").arg(currentIteration).arg(maxIterations));
+    QCoreApplication::processEvents();
+    // A cancelled dialog reappears on setValue, so ask it first.
+    const bool cancelled = closePending || (progressDialog && progressDialog->wasCanceled());
+    if (progressDialog && !cancelled)
+        progressDialog->setValue(currentIteration);
+    abort = cancelled;
+}
+
+void MainWindow::on_acnCalcZAnt_triggered()
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(
+        this, tr("Find Z Ant connected with a cable"), tr("Cable length:"), QLineEdit::Normal,
+        QString::number(calculator->defaultCableLength, 'g', 6), &ok);
+    if (!ok || answer.isEmpty())
+        return;
+
+    const double length = answer.toDouble();
+    const Impedance zAnt = calculator->antennaImpedance(length);
+    const double swr = LCNet::computeSWR(LCNet::Z0, zAnt);
+    const double pRef = LCNet::reflectedPower(100.0, swr);
+    const double tl = LCNet::transmissionLoss(pRef, 100.0);
+
+    matchReport = QStringLiteral("<table border=1 cellpadding=4>");
+    matchReport += QStringLiteral("<tr><td align=center>Z</td><td>R=%1 X=%2</td></tr>")
+                       .arg(zAnt.R)
+                       .arg(zAnt.X);
+    matchReport += QStringLiteral("<tr><td align=center>SWR</td><td>%1</td></tr>").arg(swr);
+    matchReport +=
+        QStringLiteral("<tr><td align=center>PRef</td><td>%1 of 100W</td></tr>").arg(pRef);
+    matchReport += QStringLiteral("<tr><td align=center>TL</td><td>%1 dB</td></tr>").arg(tl);
+    matchReport += QStringLiteral("</table>");
+
+    appendLog(QString());
+    appendLog(tr("<b>Antenna estimation</b>"));
+    appendLog(matchReport);
+    appendLog(QString());
+    showStatus(tr("Done."));
+}
+
+// --- Windows and dialogs --------------------------------------------------------
+
+void MainWindow::on_acnLCChart_triggered()
+{
+    auto *dialog = new LCChartDialog(calculator, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(calculator, &Calculator::dataChanged, dialog, &LCChartDialog::changeCurrent);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void MainWindow::on_acnZChart_triggered()
+{
+    auto *dialog = new ZChartDialog(calculator, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(calculator, &Calculator::dataChanged, dialog, &ZChartDialog::changeCurrent);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void MainWindow::on_acnHelp_triggered()
+{
+    HelpDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::on_acnAbout_triggered()
+{
+    QMessageBox::about(
+        this, tr("About this application"),
+        QStringLiteral("<h2>") + windowTitle() + QStringLiteral("</h2>") +
+            tr("<p>The simulator computes the input impedance of an L matching network between a "
+               "50 ohm transmitter and a load, with its SWR, reflected power and losses. From the "
+               "present L and C it estimates the load impedance (cable plus antenna) that they "
+               "match, or that gives a chosen SWR, and the antenna impedance at the far end of a "
+               "cable of a given length.</p>"
+               "<p>It was inspired by a commercial automatic antenna tuner whose inductor and "
+               "capacitor banks have 256 steps each, switched by relays in binary-weighted "
+               "sections.</p>"));
+}
+
+void MainWindow::on_acnQuit_triggered()
+{
+    close();
+}

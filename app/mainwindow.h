@@ -1,13 +1,86 @@
 #ifndef MAINWINDOW_H
 #define MAINWINDOW_H
 
+#include "lcnet.h"
+
 #include <QMainWindow>
+#include <QString>
+
+class QProgressDialog;
+
+namespace Ui
+{
+class MainWindow;
+}
 
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The settings file: next to the executable, named after its base name.
+    static QString settingsFilePath();
+    void readSettings();
+    // False when the file could not be written.
+    bool writeSettings();
+
+    LCNet::Calculator *tunerCalculator() const { return calculator; }
+    bool isSearching() const { return searching; }
+    // The last report table assembled by Auto Tune or Find Z Antenna.
+    const QString &lastReport() const { return matchReport; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void on_acnZChart_triggered();
+    void on_acnHelp_triggered();
+    void refreshZIn();
+    void refreshGUI();
+    void refreshMatch(LCNet::Calculator::NetType n, double l, double c, LCNet::Impedance zIn,
+                      double swr, int iteration);
+    void refreshProgress(int currentIteration, int maxIterations, bool &abort);
+    void on_acnLCChart_triggered();
+    void on_acnAbout_triggered();
+    void on_acnSettings_triggered();
+    void on_acnCalcZAnt_triggered();
+    void on_acnFindZload_triggered();
+    void on_acnCalcZLoad_triggered();
+    void on_acnCalcLC_triggered();
+    void on_acnCalcZIn_triggered();
+    void on_acnQuit_triggered();
+    void on_pushButton_10_clicked();
+    void on_pushButton_9_clicked();
+    void on_pushButton_8_clicked();
+    void on_pushButton_7_clicked();
+    void on_pushButton_6_clicked();
+    void on_pushButton_5_clicked();
+    void on_pushButton_4_clicked();
+    void on_pushButton_3_clicked();
+    void on_pushButton_2_clicked();
+    void on_pushButton_clicked();
+
+private:
+    void setBandFrequency(const char *lowEdge, const char *highEdge);
+    void runTuneAlgorithm(const QString &heading, const QString &status,
+                          int (LCNet::Calculator::*search)());
+    void setCommandsEnabled(bool enabled);
+    void showStatus(const QString &text);
+    void appendLog(const QString &html);
+    static QString configurationName(LCNet::Calculator::NetType n);
+
+    Ui::MainWindow *ui;
+    QProgressDialog *progressDialog = nullptr;
+    LCNet::Calculator *calculator = nullptr;
+    QString matchReport;
+    bool updating = true;
+    // A mismatched-load search is running: nothing else may start.
+    bool searching = false;
+    // The window was asked to close while the search ran.
+    bool closePending = false;
 };
 
-#endif
+#endif // MAINWINDOW_H
