@@ -1,8 +1,10 @@
 #include "lcnet.h"
 
-namespace LCNet {
+namespace LCNet
+{
 
-namespace {
+namespace
+{
 void registerMetaTypes()
 {
     // String-form connections that are queued need the names registered.
@@ -131,12 +133,11 @@ Impedance Calculator::matchedZLoad() const
 
 Impedance Calculator::antennaImpedance(double cableLength) const
 {
-    return zAntennaThroughCable(1000.0 * frequency, cableLength, velocityFactor, Z0,
-                                loadImpedance);
+    return zAntennaThroughCable(1000.0 * frequency, cableLength, velocityFactor, Z0, loadImpedance);
 }
 
-Impedance zAntennaThroughCable(double f, double length, double velocityFactor,
-                               const Impedance &zc, const Impedance &zNear)
+Impedance zAntennaThroughCable(double f, double length, double velocityFactor, const Impedance &zc,
+                               const Impedance &zNear)
 {
     const double lambda = SpeedOfLight / f;
     const double theta = (TwoPi / lambda) * (length / velocityFactor);

@@ -11,11 +11,79 @@
 #include <complex>
 #include <limits>
 
-namespace LCNet {
+namespace LCNet
+{
 
-// A complex impedance R + jX in ohm. Products and quotients go through
-// std::complex so that they keep the Annex G rules: an infinite operand
-// gives an infinite result, and a non-zero value over 0 + j0 is infinite.
+namespace detail
+{
+// Inline copies of the complex quotient and magnitude that the toolchain
+// would call (libgcc's __divdc3, glibc's hypot), operation for operation, so
+// that every result keeps its bits; operands outside the plain path go to
+// the libraries themselves.
+
+// A quotient operand is tame when it is 0 or its magnitude lies in
+// [2^-200, 2^200]. With four tame operands every intermediate of __divdc3 is
+// a normal number or zero, so the power-of-two prescaling that __divdc3
+// applies to zero or tiny parts cannot change a bit and the unscaled formula
+// gives its result.
+inline bool tame(double v)
+{
+    const double a = std::fabs(v);
+    return a == 0.0 || (a >= 0x1p-200 && a <= 0x1p200);
+}
+
+inline std::complex<double> divide(double a, double b, double c, double d)
+{
+    if (tame(a) && tame(b) && tame(c) && tame(d)) {
+        if (std::fabs(c) < std::fabs(d)) {
+            const double ratio = c / d;
+            if (std::fabs(ratio) > std::numeric_limits<double>::min()) {
+                const double denom = c * ratio + d;
+                return {(a * ratio + b) / denom, (b * ratio - a) / denom};
+            }
+        } else {
+            const double ratio = d / c;
+            if (std::fabs(ratio) > std::numeric_limits<double>::min()) {
+                const double denom = d * ratio + c;
+                return {(b * ratio + a) / denom, (b - a * ratio) / denom};
+            }
+        }
+    }
+    return std::complex<double>(a, b) / std::complex<double>(c, d);
+}
+
+inline double magnitude(double x, double y)
+{
+    constexpr double Large = 0x1p+511;
+    constexpr double Tiny = 0x1p-459;
+    constexpr double Eps = 0x1p-54;
+    const double fx = std::fabs(x);
+    const double fy = std::fabs(y);
+    const double ax = fx < fy ? fy : fx;
+    const double ay = fx < fy ? fx : fy;
+    if (ax <= Large && ay >= Tiny && ay > ax * Eps) {
+        const double h = std::sqrt(ax * ax + ay * ay);
+        double t1;
+        double t2;
+        if (h <= 2.0 * ay) {
+            const double delta = h - ay;
+            t1 = ax * (2.0 * delta - ax);
+            t2 = (delta - 2.0 * (ax - ay)) * delta;
+        } else {
+            const double delta = h - ax;
+            t1 = 2.0 * delta * (ax - 2.0 * ay);
+            t2 = (4.0 * delta - ay) * ay + delta * delta;
+        }
+        return h - (t1 + t2) / (2.0 * h);
+    }
+    return std::abs(std::complex<double>(x, y));
+}
+} // namespace detail
+
+// A complex impedance R + jX in ohm. Products and quotients give exactly
+// what std::complex gives, so that they keep the Annex G rules: an infinite
+// operand gives an infinite result, and a non-zero value over 0 + j0 is
+// infinite.
 struct Impedance {
     double R = 0.0;
     double X = 0.0;
@@ -26,7 +94,7 @@ struct Impedance {
     std::complex<double> toComplex() const { return {R, X}; }
     static Impedance fromComplex(const std::complex<double> &z) { return {z.real(), z.imag()}; }
 
-    double abs() const { return std::abs(toComplex()); }
+    double abs() const { return detail::magnitude(R, X); }
     constexpr Impedance conj() const { return {R, -X}; }
 };
 
@@ -44,7 +112,7 @@ inline Impedance operator*(const Impedance &a, const Impedance &b)
 }
 inline Impedance operator/(const Impedance &a, const Impedance &b)
 {
-    return Impedance::fromComplex(a.toComplex() / b.toComplex());
+    return Impedance::fromComplex(detail::divide(a.R, a.X, b.R, b.X));
 }
 // A NaN part always counts as a difference.
 constexpr bool operator!=(const Impedance &a, const Impedance &b)
@@ -61,7 +129,8 @@ inline constexpr double Infinity = std::numeric_limits<double>::infinity();
 inline constexpr double TwoPi = 6.283185307179586;
 inline constexpr double SpeedOfLight = 299792458.0; // m/s
 
-namespace detail {
+namespace detail
+{
 // |z| > largest finite double, as the hypotenuse says it, without paying
 // for the hypotenuse in the common case of two moderate parts.
 inline bool isOpen(const Impedance &z)
@@ -87,7 +156,8 @@ inline Impedance parallel(const Impedance &a, const Impedance &b)
 
 // --- Component banks -------------------------------------------------------
 
-namespace detail {
+namespace detail
+{
 // Component values per bit; L in hundredths of a microhenry so that every
 // step is an exact integer sum, divided once into the nearest double.
 inline constexpr int LWeights[8] = {8, 17, 35, 72, 148, 304, 624, 1278};
@@ -135,16 +205,30 @@ inline Impedance capacitorImpedance(double f, double c)
     return {0.0, -1.0 / (TwoPi * f * c)};
 }
 
+namespace detail
+{
+// The two networks from the reactances of their parts, xl = ω·L and
+// xc = -1/(ω·C); the searches compute those once per step and call these.
+inline Impedance zInCAntennaReactances(double xl, double xc, const Impedance &load)
+{
+    const Impedance p = parallel(load, Impedance(0.0, xc));
+    return {p.R, p.X + xl};
+}
+inline Impedance zInCTrxReactances(double xl, double xc, const Impedance &load)
+{
+    return parallel(load + Impedance(0.0, xl), Impedance(0.0, xc));
+}
+} // namespace detail
+
 inline Impedance zInCAntenna(double f, double l, double c, const Impedance &load)
 {
-    const Impedance p = parallel(load, capacitorImpedance(f, c));
-    return {p.R, p.X + TwoPi * f * l};
+    return detail::zInCAntennaReactances(inductorImpedance(f, l).X, capacitorImpedance(f, c).X,
+                                         load);
 }
 
 inline Impedance zInCTrx(double f, double l, double c, const Impedance &load)
 {
-    const Impedance s = load + inductorImpedance(f, l);
-    return parallel(s, capacitorImpedance(f, c));
+    return detail::zInCTrxReactances(inductorImpedance(f, l).X, capacitorImpedance(f, c).X, load);
 }
 
 inline Impedance matchedZLoadCAntenna(double f, double l, double c)
@@ -187,10 +271,10 @@ inline double returnLoss(double reflected, double forward)
     return 10.0 * std::log10(forward / reflected);
 }
 
-// Electrical length of a lossless line of impedance zc, carried back from
-// its near end (zNear) to its far end.
-Impedance zAntennaThroughCable(double f, double length, double velocityFactor,
-                               const Impedance &zc, const Impedance &zNear);
+// The impedance at the far end of a lossless line of characteristic
+// impedance zc whose near end shows zNear (f in Hz, length in m).
+Impedance zAntennaThroughCable(double f, double length, double velocityFactor, const Impedance &zc,
+                               const Impedance &zNear);
 
 // --- The calculator ---------------------------------------------------------
 
@@ -254,7 +338,8 @@ public slots:
 };
 
 // Input impedance of either configuration (any non-zero type is CTrx).
-inline Impedance networkInput(Calculator::NetType n, double f, double l, double c, const Impedance &load)
+inline Impedance networkInput(Calculator::NetType n, double f, double l, double c,
+                              const Impedance &load)
 {
     return n != Calculator::CAntenna ? zInCTrx(f, l, c, load) : zInCAntenna(f, l, c, load);
 }
