@@ -1,0 +1,92 @@
+// Input impedance and SWR of several settings at once, for the searches.
+// Every lane repeats, operation for operation, what zInCAntenna/zInCTrx and
+// computeSWR compute for one setting; IEEE operations round each lane on
+// its own, so each lane keeps every bit. A lane whose operands leave the
+// plain path of the complex quotient or the magnitude is evaluated again
+// with the scalar formulas.
+//
+// lanes_kernel.h is compiled once for the baseline instruction set
+// (namespace base) and, on x86-64 with GCC, once more for AVX2 (namespace
+// avx2), which the searches pick at run time when the processor has it.
+#ifndef LCNET_LANES_H
+#define LCNET_LANES_H
+
+#include "lcnet.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#include <immintrin.h>
+#define LCNET_LANES_HAVE_AVX2 1
+#endif
+
+namespace LCNet::lanes
+{
+
+// How the walk around one ring of the mismatched-load search ended.
+enum class Ring { Clear, Hit, Stuck };
+
+template <bool Trx> inline Impedance zIn(double xl, double xc, const Impedance &load)
+{
+    return Trx ? detail::zInCTrxReactances(xl, xc, load)
+               : detail::zInCAntennaReactances(xl, xc, load);
+}
+
+template <bool Trx> inline double swrScalar(double r, double x, double xl, double xc)
+{
+    return computeSWR(Z0, zIn<Trx>(xl, xc, Impedance(r, x)));
+}
+
+namespace base
+{
+#if defined(__SSE2__)
+#define LCNET_LANES_WIDTH 2
+#define LCNET_LANES_SQRT(v) _mm_sqrt_pd(v)
+#define LCNET_LANES_BITS(m) _mm_movemask_pd(reinterpret_cast<__m128d>(m))
+#else
+#define LCNET_LANES_WIDTH 2
+#define LCNET_LANES_SQRT(v) (V{std::sqrt((v)[0]), std::sqrt((v)[1])})
+#define LCNET_LANES_BITS(m) (((m)[0] ? 1 : 0) | ((m)[1] ? 2 : 0))
+#endif
+#include "lanes_kernel.h"
+#undef LCNET_LANES_WIDTH
+#undef LCNET_LANES_SQRT
+#undef LCNET_LANES_BITS
+} // namespace base
+
+#if LCNET_LANES_HAVE_AVX2
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2
+{
+#define LCNET_LANES_WIDTH 4
+#define LCNET_LANES_SQRT(v) _mm256_sqrt_pd(v)
+#define LCNET_LANES_BITS(m) _mm256_movemask_pd(reinterpret_cast<__m256d>(m))
+#include "lanes_kernel.h"
+#undef LCNET_LANES_WIDTH
+#undef LCNET_LANES_SQRT
+#undef LCNET_LANES_BITS
+} // namespace avx2
+#pragma GCC pop_options
+
+inline bool haveAvx2()
+{
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return yes;
+}
+#else
+inline bool haveAvx2()
+{
+    return false;
+}
+#endif
+
+} // namespace LCNet::lanes
+
+#endif // LCNET_LANES_H

@@ -1,0 +1,295 @@
+// Body of one instruction-set variant of the lane evaluations; lanes.h
+// includes it once per variant inside its own namespace, with
+// LCNET_LANES_WIDTH, LCNET_LANES_SQRT and LCNET_LANES_BITS defined.
+// No include guard on purpose.
+
+constexpr int Width = LCNET_LANES_WIDTH;
+typedef double V __attribute__((vector_size(8 * Width)));
+typedef std::int64_t M __attribute__((vector_size(8 * Width)));
+
+inline V splat(double x)
+{
+    V v;
+    for (int k = 0; k < Width; ++k)
+        v[k] = x;
+    return v;
+}
+
+inline V load(const double *p)
+{
+    V v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void store(double *p, V v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+// One bit per lane, lane 0 in bit 0.
+inline unsigned bits(M m)
+{
+    return static_cast<unsigned>(LCNET_LANES_BITS(m));
+}
+
+constexpr unsigned AllLanes = (1u << Width) - 1;
+
+inline V vabs(V v)
+{
+    return reinterpret_cast<V>(reinterpret_cast<M>(v) & INT64_MAX);
+}
+
+inline M tame(V v)
+{
+    const V a = vabs(v);
+    return (a == 0.0) | ((a >= 0x1p-200) & (a <= 0x1p200));
+}
+
+// detail::divide: both branches computed, the taken one selected.
+inline void divide(V a, V b, V c, V d, V &x, V &y, M &ok)
+{
+    const M lt = vabs(c) < vabs(d);
+    const V num = lt ? c : d;
+    const V den = lt ? d : c;
+    const V p = lt ? a : b;
+    const V q = lt ? b : a;
+    const V ratio = num / den;
+    const V denom = num * ratio + den;
+    const V t = q * ratio;
+    x = (p * ratio + q) / denom;
+    y = (lt ? t - p : p - t) / denom;
+    ok = tame(a) & tame(b) & tame(c) & tame(d) & (vabs(ratio) > std::numeric_limits<double>::min());
+}
+
+// detail::magnitude, likewise.
+inline V magnitude(V x, V y, M &ok)
+{
+    const V fx = vabs(x);
+    const V fy = vabs(y);
+    const M swap = fx < fy;
+    const V ax = swap ? fy : fx;
+    const V ay = swap ? fx : fy;
+    ok = (ax <= 0x1p+511) & (ay >= 0x1p-459) & (ay > ax * 0x1p-54);
+    const V h = LCNET_LANES_SQRT(ax * ax + ay * ay);
+    const M near = h <= 2.0 * ay;
+    const V da = h - ay;
+    const V t1a = ax * (2.0 * da - ax);
+    const V t2a = (da - 2.0 * (ax - ay)) * da;
+    const V db = h - ax;
+    const V t1b = 2.0 * db * (ax - 2.0 * ay);
+    const V t2b = (4.0 * db - ay) * ay + db * db;
+    return h - ((near ? t1a : t1b) + (near ? t2a : t2b)) / (2.0 * h);
+}
+
+// SWR against Z0 of loads r + jx behind the network with the reactances
+// xl and xc, as computeSWR(Z0, zIn<Trx>(xl, xc, load)) gives it. ok marks
+// the lanes that need no scalar re-run.
+template <bool Trx> inline V swr(V r, V x, V xl, V xc, M &ok)
+{
+    // The arm across the capacitor: the load, or for CTrx the load in
+    // series with the inductor.
+    const V ar = Trx ? r + 0.0 : r;
+    const V ai = Trx ? x + xl : x;
+    // arm ∥ (0 + j·xc) as parallel() computes it; an open capacitor
+    // (infinite xc) leaves the arm alone.
+    V pr;
+    V pi;
+    M okParallel;
+    divide(ar * 0.0 - ai * xc, ar * xc + ai * 0.0, ar + 0.0, ai + xc, pr, pi, okParallel);
+    const M open = vabs(xc) > std::numeric_limits<double>::max();
+    pr = open ? ar : pr;
+    pi = open ? ai : pi;
+    const V zr = pr;
+    const V zi = Trx ? pi : pi + xl;
+    // Γ = (z - Z0) / (z + Z0), SWR = (1 + |Γ|) / (1 - |Γ|).
+    V gr;
+    V gi;
+    M okGamma;
+    divide(zr - Z0.R, zi - Z0.X, zr + Z0.R, zi + Z0.X, gr, gi, okGamma);
+    M okMagnitude;
+    const V g = magnitude(gr, gi, okMagnitude);
+    const V below = 1.0 - g;
+    ok = (open | okParallel) & okGamma & okMagnitude;
+    return below == 0.0 ? splat(Infinity) : (1.0 + g) / below;
+}
+
+// SWR of one load behind every capacitor step (xc holds TableSize
+// reactances) at one inductor reactance.
+template <bool Trx>
+inline void swrOfCapacitors(const Impedance &z, double xl, const double *xc, double *out)
+{
+    static_assert(TableSize % Width == 0, "whole groups of lanes");
+    const V r = splat(z.R);
+    const V x = splat(z.X);
+    const V l = splat(xl);
+    for (int j = 0; j < TableSize; j += Width) {
+        M ok;
+        store(out + j, swr<Trx>(r, x, l, load(xc + j), ok));
+        if (bits(ok) != AllLanes)
+            for (int k = 0; k < Width; ++k)
+                if (!ok[k])
+                    out[j + k] = swrScalar<Trx>(z.R, z.X, xl, xc[j + k]);
+    }
+}
+
+// SWR of n loads r[i] + j·x[i] behind one network.
+template <bool Trx>
+inline void swrOfLoads(const double *r, const double *x, int n, double xl, double xc, double *out)
+{
+    const V l = splat(xl);
+    const V c = splat(xc);
+    int i = 0;
+    for (; i + Width <= n; i += Width) {
+        M ok;
+        store(out + i, swr<Trx>(load(r + i), load(x + i), l, c, ok));
+        if (bits(ok) != AllLanes)
+            for (int k = 0; k < Width; ++k)
+                if (!ok[k])
+                    out[i + k] = swrScalar<Trx>(r[i + k], x[i + k], xl, xc);
+    }
+    for (; i < n; ++i)
+        out[i] = swrScalar<Trx>(r[i], x[i], xl, xc);
+}
+
+// Tests the points of the mismatched-load walk a few at a time, in walking
+// order, so that the first accepted point is the one the walk reaches first.
+template <bool Trx> class RingTester
+{
+public:
+    RingTester(double xl, double xc, double target, double epsilon)
+        : xl(xl), xc(xc), l(splat(xl)), c(splat(xc)), t(splat(target)), e(splat(epsilon)),
+          target(target), epsilon(epsilon)
+    {
+    }
+
+    // Queues a point; true once a queued point has been accepted (see hit).
+    bool add(double r, double x)
+    {
+        rs[count] = r;
+        xs[count] = x;
+        return ++count == Batch && flush();
+    }
+
+    // Tests the queued points; true when one of them is accepted.
+    bool flush()
+    {
+        const int n = count;
+        count = 0;
+        if (n == 0)
+            return false;
+        for (int k = n; k < Batch; ++k) {
+            rs[k] = rs[n - 1];
+            xs[k] = xs[n - 1];
+        }
+        unsigned okBits[Groups];
+        unsigned acceptedBits[Groups];
+        bool any = false;
+        for (int g = 0; g < Groups; ++g) {
+            M ok;
+            const V s = swr<Trx>(load(rs + g * Width), load(xs + g * Width), l, c, ok);
+            okBits[g] = bits(ok);
+            acceptedBits[g] = bits(vabs(s - t) < e);
+            any = any || okBits[g] != AllLanes || acceptedBits[g] != 0;
+        }
+        if (!any)
+            return false;
+        for (int k = 0; k < n; ++k) {
+            const unsigned lane = 1u << (k % Width);
+            bool accepted = (acceptedBits[k / Width] & lane) != 0;
+            if (!(okBits[k / Width] & lane))
+                accepted = std::fabs(swrScalar<Trx>(rs[k], xs[k], xl, xc) - target) < epsilon;
+            if (accepted) {
+                hit = Impedance(rs[k], xs[k]);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    Impedance hit;
+
+private:
+    static constexpr int Groups = 16 / Width;
+    static constexpr int Batch = Groups * Width;
+    const double xl;
+    const double xc;
+    const V l;
+    const V c;
+    const V t;
+    const V e;
+    const double target;
+    const double epsilon;
+    double rs[Batch];
+    double xs[Batch];
+    int count = 0;
+};
+
+// Walks ring k around (r0, x0): the top side left to right, the right side
+// down, the bottom side right to left, the left side up. Each side tests
+// its first point before it compares the running coordinate with its
+// bound. A running coordinate that adding the step no longer moves makes
+// the ring Stuck.
+template <bool Trx>
+inline Ring walkRing(double r0, double x0, double step, int k, double xl, double xc, double target,
+                     double epsilon, Impedance &hit)
+{
+    const double d = step * k;
+    const double rlo = r0 - d;
+    const double rhi = r0 + d;
+    const double xlo = x0 - d;
+    const double xhi = x0 + d;
+    // Corners that do not move off the centre would test the centre, and
+    // sides that cannot start would never end.
+    if (rlo == r0 || rhi == r0 || xlo == x0 || xhi == x0 || rlo + step == rlo ||
+        rhi - step == rhi || xhi - step == xhi || xlo + step == xlo)
+        return Ring::Stuck;
+
+    RingTester<Trx> tester(xl, xc, target, epsilon);
+    auto accept = [&] {
+        hit = tester.hit;
+        return Ring::Hit;
+    };
+
+    double r = rlo;
+    do {
+        if (tester.add(r, xhi))
+            return accept();
+        const double next = r + step;
+        if (next == r)
+            return tester.flush() ? accept() : Ring::Stuck;
+        r = next;
+    } while (r <= rhi);
+
+    double x = xhi - step;
+    do {
+        if (tester.add(rhi, x))
+            return accept();
+        const double next = x - step;
+        if (next == x)
+            return tester.flush() ? accept() : Ring::Stuck;
+        x = next;
+    } while (x >= xlo);
+
+    r = rhi - step;
+    do {
+        if (tester.add(r, xlo))
+            return accept();
+        const double next = r - step;
+        if (next == r)
+            return tester.flush() ? accept() : Ring::Stuck;
+        r = next;
+    } while (r >= rlo);
+
+    x = xlo + step;
+    do {
+        if (tester.add(rlo, x))
+            return accept();
+        const double next = x + step;
+        if (next == x)
+            return tester.flush() ? accept() : Ring::Stuck;
+        x = next;
+    } while (x < xhi);
+
+    return tester.flush() ? accept() : Ring::Clear;
+}
