@@ -50,7 +50,7 @@ void LCView::wheelEvent(QWheelEvent *event)
 {
     QGraphicsView::wheelEvent(event);
     const QPoint delta = event->angleDelta();
-    if (std::abs(delta.x()) > std::abs(delta.y()))
+    if (std::abs(qint64(delta.x())) > std::abs(qint64(delta.y())))
         return;
     // 120 per notch: one notch zooms by 1.125.
     const int d = delta.y() / 8;

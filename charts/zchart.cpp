@@ -105,7 +105,7 @@ void ZChart::wheelEvent(QWheelEvent *event)
 {
     QWidget::wheelEvent(event);
     const QPoint delta = event->angleDelta();
-    if (std::abs(delta.x()) > std::abs(delta.y()))
+    if (std::abs(qint64(delta.x())) > std::abs(qint64(delta.y())))
         return;
     // 120 per notch: one notch away from the user zooms in by 1.125.
     const int d = delta.y() / 8;
