@@ -4,8 +4,12 @@
 #include "lcnet.h"
 #include "lcview.h"
 #include "legendwidget.h"
+#include "zchart.h"
+#include "zchartdialog.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QGraphicsScene>
 #include <QInputDialog>
 #include <QLabel>
@@ -36,33 +40,30 @@ double swrFor(const LCNet::Calculator &c, double pF, double uH)
     return LCNet::computeSWR(LCNet::Z0, zIn);
 }
 
-void answerPrompt(const QString &text)
+// Answers the next modal prompt: sets the text and accepts, or cancels when
+// the text is null. Reports title|label|initial text through seen. Gives up
+// after five seconds, so that a missing prompt fails instead of hanging.
+void answerPrompt(const QString &text, QString *seen = nullptr)
 {
     auto *timer = new QTimer;
-    auto *ticks = new int(0);
-    timer->setInterval(10);
+    auto *clock = new QElapsedTimer;
+    clock->start();
     QObject::connect(timer, &QTimer::timeout, [=] {
         auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            if (++*ticks > 500) {
-                timer->stop();
-                timer->deleteLater();
-                delete ticks;
-                QFAIL("no prompt appeared");
-            }
+        if ((!dialog || !dialog->isVisible()) && clock->elapsed() < 5000)
             return;
-        }
         timer->stop();
         timer->deleteLater();
-        delete ticks;
-        if (text.isNull()) {
-            dialog->reject();
-        } else {
-            dialog->findChild<QLineEdit *>()->setText(text);
-            dialog->accept();
-        }
+        delete clock;
+        if (!dialog)
+            return;
+        auto *edit = dialog->findChild<QLineEdit *>();
+        if (seen)
+            *seen = dialog->windowTitle() + '|' + dialog->labelText() + '|' + edit->text();
+        edit->setText(text);
+        text.isNull() ? dialog->reject() : dialog->accept();
     });
-    timer->start();
+    timer->start(10);
 }
 
 void wheel(QWidget *viewport, int deltaY)
@@ -438,17 +439,24 @@ void TestLCChart::severalDialogs()
     LCNet::Calculator main;
     QPointer<LCChartDialog> first = new LCChartDialog(&main, &window);
     QPointer<LCChartDialog> second = new LCChartDialog(&main, &window);
-    for (LCChartDialog *d : {first.data(), second.data()}) {
+    QPointer<ZChartDialog> third = new ZChartDialog(&main, &window);
+    for (QDialog *d : std::initializer_list<QDialog *>{first, second, third}) {
         d->setAttribute(Qt::WA_DeleteOnClose);
-        connect(&main, &LCNet::Calculator::dataChanged, d, &LCChartDialog::changeCurrent);
         d->show();
     }
-    QVERIFY(QTest::qWaitForWindowExposed(second));
-    first->close();
+    connect(&main, &LCNet::Calculator::dataChanged, first, &LCChartDialog::changeCurrent);
+    connect(&main, &LCNet::Calculator::dataChanged, second, &LCChartDialog::changeCurrent);
+    connect(&main, &LCNet::Calculator::dataChanged, third, &ZChartDialog::changeCurrent);
+    QVERIFY(QTest::qWaitForWindowExposed(third));
+    first->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     QTRY_VERIFY(first.isNull());
     main.setCapacitance(CTable[9]);
+    main.setLoadImpedance(LCNet::Impedance(40, 40));
     QCOMPARE(second->findChild<LCView *>("viewLC")->markerX, CTable[9]);
-    QVERIFY(!second->grab().isNull());
+    QCOMPARE(third->findChild<ZChart *>("chartZ")->marker, QPointF(40, 40));
+    QVERIFY(!second->grab().isNull() && !third->grab().isNull());
+    third->close();
+    QTRY_VERIFY(third.isNull());
 }
 
 QTEST_MAIN(TestLCChart)
