@@ -11,7 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 void BM_LCMatrixFill(benchmark::State &state)
 {
     LCNet::Calculator main;

@@ -7,7 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 // Resizes the dialog so that its chart gets exactly the given size.
 ZChart *chartOfSize(ZChartDialog &dialog, QSize size)
 {
