@@ -1,0 +1,104 @@
+// The three searches at the calculator's defaults, no receivers connected.
+#include "lcnet.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace
+{
+std::atomic<long> allocations{0};
+}
+
+// Counts every allocation, so that a benchmark can show that its loop makes none.
+void *operator new(std::size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept
+{
+    std::free(p);
+}
+
+namespace
+{
+
+void bruteForce(benchmark::State &state)
+{
+    LCNet::Calculator calc;
+    const long before = allocations.load();
+    for (auto _ : state) {
+        calc.clear();
+        benchmark::DoNotOptimize(calc.bruteForceSearch());
+    }
+    state.counters["allocations"] = double(allocations.load() - before);
+}
+
+void smartTune(benchmark::State &state)
+{
+    LCNet::Calculator calc;
+    const long before = allocations.load();
+    for (auto _ : state) {
+        calc.clear();
+        benchmark::DoNotOptimize(calc.smartTuneSearch());
+    }
+    state.counters["allocations"] = double(allocations.load() - before);
+}
+
+// Points the default walk tests, counted by walking the coordinates alone.
+double pointsOfDefaultWalk()
+{
+    const LCNet::Calculator calc;
+    const double step = calc.impedanceStep, r0 = calc.loadImpedance.R, x0 = calc.loadImpedance.X;
+    double points = 0;
+    for (int k = 1; k < calc.numberOfRings; ++k) {
+        const double d = step * k, rlo = r0 - d, rhi = r0 + d, xlo = x0 - d, xhi = x0 + d;
+        long n = 0;
+        for (double v = rlo; n++, (v += step) <= rhi;) {
+        }
+        for (double v = xhi - step; n++, (v -= step) >= xlo;) {
+        }
+        for (double v = rhi - step; n++, (v -= step) >= rlo;) {
+        }
+        for (double v = xlo + step; n++, (v += step) < xhi;) {
+        }
+        points += double(n);
+    }
+    return points;
+}
+
+// Defaults, and an SWR of 0 that no load shows: the whole walk.
+void mismatchWholeWalk(benchmark::State &state)
+{
+    static const double points = pointsOfDefaultWalk();
+    LCNet::Calculator calc;
+    const long before = allocations.load();
+    for (auto _ : state) {
+        LCNet::Impedance found;
+        benchmark::DoNotOptimize(calc.mismatchSearch(0.0, &found));
+    }
+    state.counters["allocations"] = double(allocations.load() - before);
+    state.counters["points"] = points;
+    state.counters["points_per_s"] =
+        benchmark::Counter(points * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["time_per_point"] =
+        benchmark::Counter(points * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+} // namespace
+
+BENCHMARK(bruteForce)->Unit(benchmark::kMillisecond);
+BENCHMARK(smartTune)->Unit(benchmark::kMicrosecond);
+BENCHMARK(mismatchWholeWalk)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
+
+BENCHMARK_MAIN();
