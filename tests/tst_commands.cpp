@@ -453,7 +453,7 @@ private slots:
         find<QLineEdit>("edtXLoad")->setText("50");
         QCOMPARE(calc()->loadImpedance.X, 50.0);
         // Quitting closes at once, dialogs and all.
-        QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        find<QAction>("acnQuit")->trigger();
         QVERIFY(!window->isVisible());
     }
 };
