@@ -69,15 +69,9 @@ template <bool Trx> void capacitorRow(benchmark::State &state)
         xc[j] = LCNet::capacitorImpedance(f, 1e-12 * LCNet::CTable[j]).X;
     const double xl = LCNet::inductorImpedance(f, 1.65e-6).X;
     const Impedance load(20, 100);
-    const bool wide = LCNet::lanes::haveAvx2();
     const long before = allocations.load();
     for (auto _ : state) {
-#if LCNET_LANES_HAVE_AVX2
-        if (wide)
-            LCNet::lanes::avx2::swrOfCapacitors<Trx>(load, xl, xc.data(), swr.data());
-        else
-#endif
-            LCNet::lanes::base::swrOfCapacitors<Trx>(load, xl, xc.data(), swr.data());
+        LCNet::lanes::swrOfCapacitors<Trx>(load, xl, xc.data(), swr.data());
         benchmark::DoNotOptimize(swr.data());
         benchmark::ClobberMemory();
     }
@@ -85,7 +79,7 @@ template <bool Trx> void capacitorRow(benchmark::State &state)
     state.counters["time_per_evaluation"] =
         benchmark::Counter(double(state.iterations()) * LCNet::TableSize,
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.SetLabel(wide ? "avx2" : "baseline");
+    state.SetLabel(LCNet::lanes::variantName());
 }
 
 } // namespace

@@ -6,8 +6,9 @@
 // with the scalar formulas.
 //
 // lanes_kernel.h is compiled once for the baseline instruction set
-// (namespace base) and, on x86-64 with GCC, once more for AVX2 (namespace
-// avx2), which the searches pick at run time when the processor has it.
+// (namespace base) and, on x86-64 with GCC, once more each for AVX2 and
+// AVX-512 (namespaces avx2, avx512); the functions at the end pick the
+// widest one that the processor runs.
 #ifndef LCNET_LANES_H
 #define LCNET_LANES_H
 
@@ -72,6 +73,30 @@ namespace avx2
 } // namespace avx2
 #pragma GCC pop_options
 
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+namespace avx512
+{
+#define LCNET_LANES_WIDTH 8
+#define LCNET_LANES_SQRT(v) _mm512_mask_sqrt_pd(v, 0xff, v)
+#define LCNET_LANES_BITS(m)                                                                        \
+    _mm512_test_epi64_mask(reinterpret_cast<__m512i>(m), reinterpret_cast<__m512i>(m))
+#include "lanes_kernel.h"
+#undef LCNET_LANES_WIDTH
+#undef LCNET_LANES_SQRT
+#undef LCNET_LANES_BITS
+} // namespace avx512
+#pragma GCC pop_options
+
+inline bool haveAvx512()
+{
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512f") != 0;
+    }();
+    return yes;
+}
+
 inline bool haveAvx2()
 {
     static const bool yes = [] {
@@ -81,11 +106,47 @@ inline bool haveAvx2()
     return yes;
 }
 #else
+inline bool haveAvx512()
+{
+    return false;
+}
+
 inline bool haveAvx2()
 {
     return false;
 }
 #endif
+
+// The widest variant that the processor runs.
+inline const char *variantName()
+{
+    return haveAvx512() ? "avx512" : haveAvx2() ? "avx2" : "base";
+}
+
+template <bool Trx>
+inline void swrOfCapacitors(const Impedance &load, double xl, const double *xc, double *out)
+{
+#if LCNET_LANES_HAVE_AVX2
+    if (haveAvx512())
+        return avx512::swrOfCapacitors<Trx>(load, xl, xc, out);
+    if (haveAvx2())
+        return avx2::swrOfCapacitors<Trx>(load, xl, xc, out);
+#endif
+    base::swrOfCapacitors<Trx>(load, xl, xc, out);
+}
+
+template <bool Trx>
+inline Ring walkRing(double r0, double x0, double step, int k, double xl, double xc, double target,
+                     double epsilon, Impedance &hit)
+{
+#if LCNET_LANES_HAVE_AVX2
+    if (haveAvx512())
+        return avx512::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
+    if (haveAvx2())
+        return avx2::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
+#endif
+    return base::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
+}
 
 } // namespace LCNet::lanes
 

@@ -210,7 +210,7 @@ public:
     Impedance hit;
 
 private:
-    static constexpr int Groups = 16 / Width;
+    static constexpr int Groups = 32 / Width;
     static constexpr int Batch = Groups * Width;
     const double xl;
     const double xc;

@@ -2,7 +2,6 @@
 #include "lcnet.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace LCNet
 {
@@ -27,40 +26,17 @@ struct BankReactances {
     }
 };
 
-// The widest lane variant that the processor runs.
+// One configuration's pass of Brute Force over the whole grid.
 template <bool Trx>
-void swrOfCapacitors(const Impedance &load, double xl, const double *xc, double *swr)
-{
-#if LCNET_LANES_HAVE_AVX2
-    if (lanes::haveAvx2())
-        return lanes::avx2::swrOfCapacitors<Trx>(load, xl, xc, swr);
-#endif
-    lanes::base::swrOfCapacitors<Trx>(load, xl, xc, swr);
-}
-
-template <bool Trx>
-lanes::Ring walkRing(double r0, double x0, double step, int k, double xl, double xc, double target,
-                     double epsilon, Impedance &hit)
-{
-#if LCNET_LANES_HAVE_AVX2
-    if (lanes::haveAvx2())
-        return lanes::avx2::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
-#endif
-    return lanes::base::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
-}
-
-} // namespace
-
-template <bool Trx>
-static void bruteForcePass(Calculator &calc, const Impedance &load, const BankReactances &bank,
-                           double lowSWR, int firstIteration, double &best, int &bestL, int &bestC,
-                           bool &bestIsTrx)
+void bruteForcePass(Calculator &calc, const Impedance &load, const BankReactances &bank,
+                    double lowSWR, int firstIteration, double &best, int &bestL, int &bestC,
+                    bool &bestIsTrx)
 {
     double swr[Steps];
     int iteration = firstIteration;
     const Calculator::NetType type = Trx ? Calculator::CTrx : Calculator::CAntenna;
     for (int i = 0; i < Steps; ++i) {
-        swrOfCapacitors<Trx>(load, bank.xl[i], bank.xc, swr);
+        lanes::swrOfCapacitors<Trx>(load, bank.xl[i], bank.xc, swr);
         for (int j = 0; j < Steps; ++j) {
             ++iteration;
             const double s = swr[j];
@@ -79,6 +55,31 @@ static void bruteForcePass(Calculator &calc, const Impedance &load, const BankRe
         }
     }
 }
+
+// The mismatched-load walk, ring by ring, with the progress report and the
+// receiver's abort after each ring.
+template <bool Trx>
+bool walkRings(Calculator &calc, double r0, double x0, double step, int rings, double xl, double xc,
+               double target, double epsilon, Impedance &result)
+{
+    bool abort = false;
+    for (int k = 1; k < rings; ++k) {
+        switch (lanes::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, result)) {
+        case lanes::Ring::Hit:
+            return true;
+        case lanes::Ring::Stuck:
+            return false;
+        case lanes::Ring::Clear:
+            break;
+        }
+        emit calc.progressMismatch(k, rings, abort);
+        if (abort)
+            return false;
+    }
+    return false;
+}
+
+} // namespace
 
 int Calculator::bruteForceSearch()
 {
@@ -150,27 +151,6 @@ int Calculator::smartTuneSearch()
         }
         ++i;
     }
-}
-
-template <bool Trx>
-static bool walkRings(Calculator &calc, double r0, double x0, double step, int rings, double xl,
-                      double xc, double target, double epsilon, Impedance &result)
-{
-    bool abort = false;
-    for (int k = 1; k < rings; ++k) {
-        switch (walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, result)) {
-        case lanes::Ring::Hit:
-            return true;
-        case lanes::Ring::Stuck:
-            return false;
-        case lanes::Ring::Clear:
-            break;
-        }
-        emit calc.progressMismatch(k, rings, abort);
-        if (abort)
-            return false;
-    }
-    return false;
 }
 
 bool Calculator::mismatchSearch(double targetSWR, Impedance *result)

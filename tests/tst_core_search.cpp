@@ -89,6 +89,39 @@ struct Progress : std::vector<std::pair<int, int>> {
     }
 };
 
+// Every lane variant that this processor runs, [CAntenna, CTrx] each.
+struct Variant {
+    const char *name;
+    void (*loads[2])(const double *, const double *, int, double, double, double *);
+    void (*row[2])(const Impedance &, double, const double *, double *);
+    LCNet::lanes::Ring (*walk[2])(double, double, double, int, double, double, double, double,
+                                  Impedance &);
+};
+
+std::vector<Variant> variants()
+{
+    namespace lanes = LCNet::lanes;
+    std::vector<Variant> all;
+    all.push_back({"base",
+                   {lanes::base::swrOfLoads<false>, lanes::base::swrOfLoads<true>},
+                   {lanes::base::swrOfCapacitors<false>, lanes::base::swrOfCapacitors<true>},
+                   {lanes::base::walkRing<false>, lanes::base::walkRing<true>}});
+#if LCNET_LANES_HAVE_AVX2
+    if (lanes::haveAvx2())
+        all.push_back({"avx2",
+                       {lanes::avx2::swrOfLoads<false>, lanes::avx2::swrOfLoads<true>},
+                       {lanes::avx2::swrOfCapacitors<false>, lanes::avx2::swrOfCapacitors<true>},
+                       {lanes::avx2::walkRing<false>, lanes::avx2::walkRing<true>}});
+    if (lanes::haveAvx512())
+        all.push_back(
+            {"avx512",
+             {lanes::avx512::swrOfLoads<false>, lanes::avx512::swrOfLoads<true>},
+             {lanes::avx512::swrOfCapacitors<false>, lanes::avx512::swrOfCapacitors<true>},
+             {lanes::avx512::walkRing<false>, lanes::avx512::walkRing<true>}});
+#endif
+    return all;
+}
+
 // The mismatched-load walk as the numbered steps give it, one point at a time.
 bool naiveWalk(const Calculator &c, double target, Impedance &found, int &rings)
 {
@@ -392,19 +425,19 @@ private slots:
         Impedance found;
         QCOMPARE(c.mismatchSearch(target, &found), hit);
         QCOMPARE(int(spy.size()), expectedRings);
-        // The baseline lanes walk the same way as the widest ones.
-        using namespace LCNet::lanes;
+        // Every lane variant walks the same way.
         const double f = 1000 * kHz;
-        auto walk = type ? base::walkRing<true> : base::walkRing<false>;
-        Impedance baseHit;
-        int k = 1;
-        Ring end = Ring::Clear;
-        for (; k < rings && end == Ring::Clear; ++k)
-            end = walk(r0, x0, step, k, xlOf(f, 1e-6 * c.inductance),
-                       xcOf(f, 1e-12 * c.capacitance), target, eps, baseHit);
-        QCOMPARE(end == Ring::Hit, hit);
-        QCOMPARE(k - 1 - hit, expectedRings);
-        QCOMPARE(baseHit, hit ? found : Impedance());
+        const double xl = xlOf(f, 1e-6 * c.inductance), xc = xcOf(f, 1e-12 * c.capacitance);
+        for (const Variant &v : variants()) {
+            Impedance variantHit;
+            int k = 1;
+            LCNet::lanes::Ring end = LCNet::lanes::Ring::Clear;
+            for (; k < rings && end == LCNet::lanes::Ring::Clear; ++k)
+                end = v.walk[type](r0, x0, step, k, xl, xc, target, eps, variantHit);
+            QVERIFY2((end == LCNet::lanes::Ring::Hit) == hit, v.name);
+            QVERIFY2(k - 1 - hit == expectedRings, v.name);
+            QVERIFY2(variantHit == (hit ? found : Impedance()), v.name);
+        }
         if (!hit)
             return;
         QVERIFY(sameBits(found.R, expected.R) && sameBits(found.X, expected.X));
@@ -488,29 +521,10 @@ private slots:
             for (int j = 0; j < 256; ++j)
                 xc[j] = xcOf(f, 1e-12 * LCNet::CTable[j]);
             const cplx load(rs[round], xs[round]);
-            for (int variant = 0; variant < 2; ++variant) {
-                if (variant == 1 && !LCNet::lanes::haveAvx2())
-                    continue;
+            for (const Variant &v : variants()) {
                 for (bool trx : {false, true}) {
-                    using namespace LCNet::lanes;
-#if LCNET_LANES_HAVE_AVX2
-                    if (variant == 1) {
-                        (trx ? avx2::swrOfLoads<true> : avx2::swrOfLoads<false>)(rs.data(),
-                                                                                 xs.data(), n, xl,
-                                                                                 xcap, out.data());
-                        (trx ? avx2::swrOfCapacitors<true>
-                             : avx2::swrOfCapacitors<false>)(Impedance(load.real(), load.imag()),
-                                                             xl, xc.data(), row.data());
-                    }
-#endif
-                    if (variant == 0) {
-                        (trx ? base::swrOfLoads<true> : base::swrOfLoads<false>)(rs.data(),
-                                                                                 xs.data(), n, xl,
-                                                                                 xcap, out.data());
-                        (trx ? base::swrOfCapacitors<true>
-                             : base::swrOfCapacitors<false>)(Impedance(load.real(), load.imag()),
-                                                             xl, xc.data(), row.data());
-                    }
+                    v.loads[trx](rs.data(), xs.data(), n, xl, xcap, out.data());
+                    v.row[trx](Impedance(load.real(), load.imag()), xl, xc.data(), row.data());
                     for (int i = 0; i < n; ++i)
                         QVERIFY(sameBits(out[i], swrRef(zInRef(trx, xl, xcap, {rs[i], xs[i]}))));
                     for (int j = 0; j < 256; ++j)
