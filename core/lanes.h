@@ -21,7 +21,8 @@
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #include <immintrin.h>
-#define LCNET_LANES_HAVE_AVX2 1
+// AVX2 and AVX-512 variants, chosen at run time.
+#define LCNET_LANES_WIDE 1
 #endif
 
 namespace LCNet::lanes
@@ -58,7 +59,7 @@ namespace base
 #undef LCNET_LANES_BITS
 } // namespace base
 
-#if LCNET_LANES_HAVE_AVX2
+#if LCNET_LANES_WIDE
 #pragma GCC push_options
 #pragma GCC target("avx2")
 namespace avx2
@@ -126,7 +127,7 @@ inline const char *variantName()
 template <bool Trx>
 inline void swrOfCapacitors(const Impedance &load, double xl, const double *xc, double *out)
 {
-#if LCNET_LANES_HAVE_AVX2
+#if LCNET_LANES_WIDE
     if (haveAvx512())
         return avx512::swrOfCapacitors<Trx>(load, xl, xc, out);
     if (haveAvx2())
@@ -139,7 +140,7 @@ template <bool Trx>
 inline Ring walkRing(double r0, double x0, double step, int k, double xl, double xc, double target,
                      double epsilon, Impedance &hit)
 {
-#if LCNET_LANES_HAVE_AVX2
+#if LCNET_LANES_WIDE
     if (haveAvx512())
         return avx512::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
     if (haveAvx2())

@@ -116,7 +116,7 @@ std::vector<Variant> variants()
                    {lanes::base::swrOfLoads<false>, lanes::base::swrOfLoads<true>},
                    {lanes::base::swrOfCapacitors<false>, lanes::base::swrOfCapacitors<true>},
                    {lanes::base::walkRing<false>, lanes::base::walkRing<true>}});
-#if LCNET_LANES_HAVE_AVX2
+#if LCNET_LANES_WIDE
     if (lanes::haveAvx2())
         all.push_back({"avx2",
                        {lanes::avx2::swrOfLoads<false>, lanes::avx2::swrOfLoads<true>},
