@@ -1,0 +1,91 @@
+// Shared ground for the main-window tests: a fresh window per test, widget
+// lookup by name, and circuit formulas written independently of the core.
+#ifndef WINDOWTEST_H
+#define WINDOWTEST_H
+
+#include "dialogdriver.h"
+#include "mainwindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QStatusBar>
+#include <QTest>
+
+#include <complex>
+#include <memory>
+
+using cplx = std::complex<double>;
+
+inline cplx networkInput(bool cTrx, double kHz, double uH, double pF, cplx load)
+{
+    const double w = 2.0 * M_PI * kHz * 1e3;
+    const cplx zl(0.0, w * uH * 1e-6), zc(0.0, -1.0 / (w * pF * 1e-12));
+    if (!cTrx)
+        return load * zc / (load + zc) + zl;
+    const cplx s = load + zl;
+    return s * zc / (s + zc);
+}
+
+inline double swrOf(cplx z)
+{
+    const double g = std::abs((z - 50.0) / (z + 50.0));
+    return (1 + g) / (1 - g);
+}
+
+inline void removeSettingsFile()
+{
+    const QString path = MainWindow::settingsFilePath();
+    QFile::remove(path);
+    QDir(path).removeRecursively();
+}
+
+// Types `text` into the next input dialog and presses OK, or cancels it
+// when `text` is null; `initial` receives the text it opened with.
+inline std::shared_ptr<bool> answerPrompt(const QString &text, QString *initial = nullptr)
+{
+    return answerNextModal([=](QWidget *modal) {
+        auto *prompt = qobject_cast<QInputDialog *>(modal);
+        if (initial && prompt)
+            *initial = prompt->textValue();
+        if (!prompt) {
+            modal->close();
+        } else if (text.isNull()) {
+            prompt->reject();
+        } else {
+            prompt->setTextValue(text);
+            prompt->accept();
+        }
+    });
+}
+
+// Mixed into each test class, whose init() and cleanup() call start() and
+// stop().
+class WindowTest
+{
+protected:
+    std::unique_ptr<MainWindow> window;
+
+    template <class T> T *find(const char *name)
+    {
+        T *widget = window->findChild<T *>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    void start()
+    {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        QCoreApplication::processEvents();
+    }
+    void stop()
+    {
+        window.reset();
+        removeSettingsFile();
+    }
+    LCNet::Calculator *calc() { return window->tunerCalculator(); }
+    QString status() { return window->statusBar()->currentMessage(); }
+};
+
+#endif // WINDOWTEST_H
