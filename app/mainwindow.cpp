@@ -573,24 +573,24 @@ void MainWindow::on_acnCalcZAnt_triggered()
 
 // --- Windows and dialogs --------------------------------------------------------
 
-void MainWindow::on_acnLCChart_triggered()
+template <class Chart> void MainWindow::openChart()
 {
-    auto *dialog = new LCChartDialog(calculator, this);
+    auto *dialog = new Chart(calculator, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(calculator, &Calculator::dataChanged, dialog, &LCChartDialog::changeCurrent);
+    connect(calculator, &Calculator::dataChanged, dialog, &Chart::changeCurrent);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
 }
 
+void MainWindow::on_acnLCChart_triggered()
+{
+    openChart<LCChartDialog>();
+}
+
 void MainWindow::on_acnZChart_triggered()
 {
-    auto *dialog = new ZChartDialog(calculator, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(calculator, &Calculator::dataChanged, dialog, &ZChartDialog::changeCurrent);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    openChart<ZChartDialog>();
 }
 
 void MainWindow::on_acnHelp_triggered()

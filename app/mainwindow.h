@@ -65,6 +65,7 @@ private slots:
 
 private:
     void setBandFrequency(const char *lowEdge, const char *highEdge);
+    template <class Chart> void openChart();
     void runTuneAlgorithm(const QString &heading, const QString &status,
                           int (LCNet::Calculator::*search)());
     void setCommandsEnabled(bool enabled);

@@ -1,11 +1,11 @@
 // Main-window timings: start-up to the first results, one recalculation
 // after an edit, Auto Tune with both algorithms, and the mismatched-load
 // search with its progress reports against the bare search.
+#include "guimain.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,13 +98,4 @@ BENCHMARK(BM_MismatchSearchBare)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QFile::remove(MainWindow::settingsFilePath());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VORLAP_GUI_BENCHMARK_MAIN()

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QGraphicsScene>
 
+#include "guimain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace
@@ -65,13 +67,4 @@ void BM_EditWithBothChartsOpen(benchmark::State &state)
 BENCHMARK(BM_EditWithBothChartsOpen)->Unit(benchmark::kMillisecond);
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VORLAP_GUI_BENCHMARK_MAIN()

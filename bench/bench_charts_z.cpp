@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include "guimain.h"
+
 #include <benchmark/benchmark.h>
 
 namespace
@@ -49,13 +51,4 @@ void BM_ZChartRepaint1280x800(benchmark::State &state)
 BENCHMARK(BM_ZChartRepaint1280x800)->Unit(benchmark::kMillisecond);
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+VORLAP_GUI_BENCHMARK_MAIN()

@@ -2,34 +2,11 @@
 #include "lanes.h"
 #include "lcnet.h"
 
+#include "allocations.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace
-{
-std::atomic<long> allocations{0};
-}
-
-// Counts every allocation, so that a benchmark can show that its loop makes none.
-void *operator new(std::size_t size)
-{
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void *p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void *p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void *p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace
 {
