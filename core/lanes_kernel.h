@@ -133,25 +133,6 @@ inline void swrOfCapacitors(const Impedance &z, double xl, const double *xc, dou
     }
 }
 
-// SWR of n loads r[i] + j·x[i] behind one network.
-template <bool Trx>
-inline void swrOfLoads(const double *r, const double *x, int n, double xl, double xc, double *out)
-{
-    const V l = splat(xl);
-    const V c = splat(xc);
-    int i = 0;
-    for (; i + Width <= n; i += Width) {
-        M ok;
-        store(out + i, swr<Trx>(load(r + i), load(x + i), l, c, ok));
-        if (bits(ok) != AllLanes)
-            for (int k = 0; k < Width; ++k)
-                if (!ok[k])
-                    out[i + k] = swrScalar<Trx>(r[i + k], x[i + k], xl, xc);
-    }
-    for (; i < n; ++i)
-        out[i] = swrScalar<Trx>(r[i], x[i], xl, xc);
-}
-
 // Tests the points of the mismatched-load walk a few at a time, in walking
 // order, so that the first accepted point is the one the walk reaches first.
 template <bool Trx> class RingTester
