@@ -291,32 +291,8 @@ void MainWindow::readSettings()
     if (!QFileInfo::exists(path))
         return;
     calculator->clear();
-
     QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("matching"));
-    calculator->lowSWR = settings.value(QStringLiteral("LowSWR")).toDouble();
-    calculator->mediumSWR = settings.value(QStringLiteral("MediumSWR")).toDouble();
-    calculator->highSWR = settings.value(QStringLiteral("HighSWR")).toDouble();
-    if (settings.contains(QStringLiteral("BruteForce"))) {
-        calculator->bruteForce = settings.value(QStringLiteral("BruteForce")).toBool();
-        calculator->smartTune = settings.value(QStringLiteral("SmartTune")).toBool();
-    }
-    settings.endGroup();
-
-    settings.beginGroup(QStringLiteral("zLoad"));
-    calculator->impedanceStep = settings.value(QStringLiteral("ImpedanceStep")).toDouble();
-    // Through the text, so that a number beyond the int range reads as 0
-    // instead of wrapping around.
-    calculator->numberOfRings = settings.value(QStringLiteral("NumberOfRings")).toString().toInt();
-    calculator->epsilonSWR = settings.value(QStringLiteral("EpsilonSWR")).toDouble();
-    settings.endGroup();
-
-    settings.beginGroup(QStringLiteral("zAntenna"));
-    calculator->defaultCableLength =
-        settings.value(QStringLiteral("DefaultCableLength")).toDouble();
-    calculator->velocityFactor = settings.value(QStringLiteral("VelocityFactor")).toDouble();
-    settings.endGroup();
-
+    LCNet::applySettings(*calculator, LCNet::readSettings(settings));
     qDebug() << "Settings read from file" << path;
 }
 
@@ -324,27 +300,11 @@ bool MainWindow::writeSettings()
 {
     const QString path = settingsFilePath();
     QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("matching"));
-    settings.setValue(QStringLiteral("LowSWR"), calculator->lowSWR);
-    settings.setValue(QStringLiteral("MediumSWR"), calculator->mediumSWR);
-    settings.setValue(QStringLiteral("HighSWR"), calculator->highSWR);
-    settings.setValue(QStringLiteral("BruteForce"), calculator->bruteForce);
-    settings.setValue(QStringLiteral("SmartTune"), calculator->smartTune);
-    settings.endGroup();
-
-    settings.beginGroup(QStringLiteral("zLoad"));
-    settings.setValue(QStringLiteral("ImpedanceStep"), calculator->impedanceStep);
-    settings.setValue(QStringLiteral("NumberOfRings"), calculator->numberOfRings);
-    settings.setValue(QStringLiteral("EpsilonSWR"), calculator->epsilonSWR);
-    settings.endGroup();
-
-    settings.beginGroup(QStringLiteral("zAntenna"));
-    settings.setValue(QStringLiteral("DefaultCableLength"), calculator->defaultCableLength);
-    settings.setValue(QStringLiteral("VelocityFactor"), calculator->velocityFactor);
-    settings.endGroup();
-
+    LCNet::writeSettings(settings, LCNet::settingsOf(*calculator));
     settings.sync();
-    if (settings.status() != QSettings::NoError)
+    // A malformed line in an existing file gives FormatError, yet sync()
+    // has rewritten the file clean: only AccessError is a lost save.
+    if (settings.status() == QSettings::AccessError)
         return false;
     qDebug() << "Settings written to file" << path;
     return true;

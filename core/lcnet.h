@@ -348,4 +348,7 @@ inline Impedance networkInput(Calculator::NetType n, double f, double l, double 
 
 Q_DECLARE_METATYPE(LCNet::Impedance)
 
+#include "format.h"
+#include "settings.h"
+
 #endif // LCNET_H

@@ -195,21 +195,25 @@ private slots:
         QTest::newRow("full") << QByteArray("[matching]\nLowSWR=1.3\nBruteForce=false\n"
                                             "SmartTune=true\n[zLoad]\nNumberOfRings=20\n")
                               << 1.3 << false << true << 20;
+        // A missing or unusable key reads as its default, not as 0.
         QTest::newRow("only BruteForce")
-            << QByteArray("[matching]\nBruteForce=false\n") << 0.0 << false << false << 0;
+            << QByteArray("[matching]\nBruteForce=false\n") << 1.2 << false << true << 10000;
         QTest::newRow("SmartTune alone")
-            << QByteArray("[matching]\nSmartTune=false\n") << 0.0 << true << true << 0;
+            << QByteArray("[matching]\nSmartTune=false\n") << 1.2 << true << true << 10000;
         QTest::newRow("1e4 rings")
-            << QByteArray("[zLoad]\nNumberOfRings=1e4\n") << 0.0 << true << true << 0;
+            << QByteArray("[zLoad]\nNumberOfRings=1e4\n") << 1.2 << true << true << 10000;
         QTest::newRow("rings beyond int")
-            << QByteArray("[zLoad]\nNumberOfRings=99999999999\n") << 0.0 << true << true << 0;
-        QTest::newRow("empty") << QByteArray() << 0.0 << true << true << 0;
-        QTest::newRow("binary") << QByteArray("\x00\xff[\x01=\n=]][[\xc3\x28\x00", 13) << 0.0
-                                << true << true << 0;
+            << QByteArray("[zLoad]\nNumberOfRings=99999999999\n") << 1.2 << true << true << 10000;
+        QTest::newRow("unusual numbers stay")
+            << QByteArray("[matching]\nLowSWR=-3\n[zLoad]\nNumberOfRings=0\n") << -3.0 << true
+            << true << 0;
+        QTest::newRow("empty") << QByteArray() << 1.2 << true << true << 10000;
+        QTest::newRow("binary") << QByteArray("\x00\xff[\x01=\n=]][[\xc3\x28\x00", 13) << 1.2
+                                << true << true << 10000;
         QTest::newRow("wrong types") << QByteArray("[matching]\nLowSWR=@Variant(\\0\\0\\0\\x7f)\n"
                                                    "BruteForce=abc\nSmartTune=0\n[zLoad]\n"
                                                    "NumberOfRings=a, b\n")
-                                     << 0.0 << true << false << 0;
+                                     << 1.2 << true << false << 10000;
     }
     void settingsFileIsReadByGroupAndKey()
     {
@@ -253,8 +257,21 @@ private slots:
         removeSettingsFile();
         QVERIFY(QDir().mkpath(MainWindow::settingsFilePath()));
         start();
-        QCOMPARE(calc()->lowSWR, 0.0);
+        QCOMPARE(calc()->lowSWR, 1.2);
         QVERIFY(!window->writeSettings());
+
+        // A malformed line is rewritten clean: that save succeeded.
+        window.reset();
+        removeSettingsFile();
+        QFile bad(MainWindow::settingsFilePath());
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("[matching\nLowSWR=1.4\n\x01=[\n");
+        bad.close();
+        start();
+        QVERIFY(window->writeSettings());
+        QSettings clean(MainWindow::settingsFilePath(), QSettings::IniFormat);
+        QCOMPARE(clean.status(), QSettings::NoError);
+        QCOMPARE(clean.value("zLoad/NumberOfRings").toString(), QString("10000"));
     }
 
     void imagesAreCompiledIn()
