@@ -48,7 +48,8 @@ template <bool Trx> void capacitorRow(benchmark::State &state)
     const Impedance load(20, 100);
     const long before = allocations.load();
     for (auto _ : state) {
-        LCNet::lanes::swrOfCapacitors<Trx>(load, xl, xc.data(), swr.data());
+        LCNet::lanes::swrOfCapacitors<Trx, false>(load, xl, 0.0, xc.data(), nullptr,
+                                                  LCNet::TableSize, swr.data());
         benchmark::DoNotOptimize(swr.data());
         benchmark::ClobberMemory();
     }

@@ -43,6 +43,10 @@ Calculator *Calculator::clone() const
     c->epsilonSWR = epsilonSWR;
     c->defaultCableLength = defaultCableLength;
     c->velocityFactor = velocityFactor;
+    c->components = components;
+    c->cable = cable;
+    c->lSteps = lSteps;
+    c->cSteps = cSteps;
     return c;
 }
 
@@ -63,6 +67,10 @@ void Calculator::clear()
     epsilonSWR = 0.1;
     defaultCableLength = 10.0;
     velocityFactor = 0.66;
+    components = ComponentSettings();
+    cable = CableSpec();
+    lSteps = StepTable::defaultInductor();
+    cSteps = StepTable::defaultCapacitor();
     emit dataChanged(this);
 }
 
@@ -106,10 +114,32 @@ void Calculator::setNetType(NetType n)
     }
 }
 
+void Calculator::setBanks(const BankSpec &inductor, const BankSpec &capacitor)
+{
+    if (inductor != lSteps.spec())
+        lSteps = inductor == BankSpec::defaultInductor() ? StepTable::defaultInductor()
+                                                         : StepTable(inductor);
+    if (capacitor != cSteps.spec())
+        cSteps = capacitor == BankSpec::defaultCapacitor() ? StepTable::defaultCapacitor()
+                                                           : StepTable(capacitor);
+}
+
+NetworkParts Calculator::parts() const
+{
+    return networkParts(1000.0 * frequency, 1e-6 * inductance, 1e-12 * capacitance, components);
+}
+
 Impedance Calculator::inputImpedance() const
 {
+    if (components.lossy())
+        return zInOfParts(netType != CAntenna, parts(), loadImpedance);
     return networkInput(netType, 1000.0 * frequency, 1e-6 * inductance, 1e-12 * capacitance,
                         loadImpedance);
+}
+
+PowerFigures Calculator::powerFigures() const
+{
+    return LCNet::powerFigures(netType != CAntenna, parts(), loadImpedance, components);
 }
 
 double Calculator::currentSWR() const
@@ -128,23 +158,24 @@ Impedance Calculator::matchedZLoad() const
     const double f = 1000.0 * frequency;
     const double l = 1e-6 * inductance;
     const double c = 1e-12 * capacitance;
+    if (components.lossy()) {
+        // Looking back through a lossy network is no conjugate match: solve
+        // the network for the load that makes the input Z0.
+        const NetworkParts p = parts();
+        const Impedance coil(p.rl, p.xl);
+        const Impedance cap(p.rc, p.xc);
+        if (netType != CAntenna)
+            return (detail::isOpen(cap) ? Z0 : Z0 * cap / (cap - Z0)) - coil;
+        const Impedance across = Z0 - coil;
+        return detail::isOpen(cap) ? across : across * cap / (cap - across);
+    }
     return netType != CAntenna ? matchedZLoadCTrx(f, l, c) : matchedZLoadCAntenna(f, l, c);
 }
 
 Impedance Calculator::antennaImpedance(double cableLength) const
 {
-    return zAntennaThroughCable(1000.0 * frequency, cableLength, velocityFactor, Z0, loadImpedance);
-}
-
-Impedance zAntennaThroughCable(double f, double length, double velocityFactor, const Impedance &zc,
-                               const Impedance &zNear)
-{
-    const double lambda = SpeedOfLight / f;
-    const double theta = (TwoPi / lambda) * (length / velocityFactor);
-    const Impedance jt(0.0, std::tan(theta));
-    const Impedance a = jt * zNear;
-    const Impedance b = jt * zc;
-    return zc * (zNear - b) / (zc - a);
+    return antennaEndImpedance(1000.0 * frequency, cableLength, velocityFactor, cable,
+                               loadImpedance);
 }
 
 } // namespace LCNet

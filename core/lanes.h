@@ -31,15 +31,22 @@ namespace LCNet::lanes
 // How the walk around one ring of the mismatched-load search ended.
 enum class Ring { Clear, Hit, Stuck };
 
-template <bool Trx> inline Impedance zIn(double xl, double xc, const Impedance &load)
+using Parts = NetworkParts;
+
+template <bool Trx, bool Lossy>
+inline Impedance zIn(double xl, double rl, double xc, double rc, const Impedance &load)
 {
+    if (Lossy)
+        return Trx ? detail::zInCTrxLossy(xl, rl, xc, rc, load)
+                   : detail::zInCAntennaLossy(xl, rl, xc, rc, load);
     return Trx ? detail::zInCTrxReactances(xl, xc, load)
                : detail::zInCAntennaReactances(xl, xc, load);
 }
 
-template <bool Trx> inline double swrScalar(double r, double x, double xl, double xc)
+template <bool Trx, bool Lossy>
+inline double swrScalar(double r, double x, double xl, double rl, double xc, double rc)
 {
-    return computeSWR(Z0, zIn<Trx>(xl, xc, Impedance(r, x)));
+    return computeSWR(Z0, zIn<Trx, Lossy>(xl, rl, xc, rc, Impedance(r, x)));
 }
 
 namespace base
@@ -124,30 +131,44 @@ inline const char *variantName()
     return haveAvx512() ? "avx512" : haveAvx2() ? "avx2" : "base";
 }
 
-template <bool Trx>
-inline void swrOfCapacitors(const Impedance &load, double xl, const double *xc, double *out)
-{
 #if LCNET_LANES_WIDE
-    if (haveAvx512())
-        return avx512::swrOfCapacitors<Trx>(load, xl, xc, out);
-    if (haveAvx2())
-        return avx2::swrOfCapacitors<Trx>(load, xl, xc, out);
+#define LCNET_LANES_DISPATCH(...)                                                                  \
+    do {                                                                                           \
+        if (haveAvx512())                                                                          \
+            return avx512::__VA_ARGS__;                                                            \
+        if (haveAvx2())                                                                            \
+            return avx2::__VA_ARGS__;                                                              \
+        return base::__VA_ARGS__;                                                                  \
+    } while (false)
+#else
+#define LCNET_LANES_DISPATCH(...) return base::__VA_ARGS__
 #endif
-    base::swrOfCapacitors<Trx>(load, xl, xc, out);
+
+// SWR of one load behind n capacitor steps at one inductor step; rc may be
+// null without losses.
+template <bool Trx, bool Lossy>
+inline void swrOfCapacitors(const Impedance &load, double xl, double rl, const double *xc,
+                            const double *rc, int n, double *out)
+{
+    LCNET_LANES_DISPATCH(swrOfCapacitors<Trx, Lossy>(load, xl, rl, xc, rc, n, out));
 }
 
-template <bool Trx>
-inline Ring walkRing(double r0, double x0, double step, int k, double xl, double xc, double target,
+// SWR of n loads behind one setting.
+template <bool Trx, bool Lossy>
+inline void swrOfLoads(const Parts &parts, const double *r, const double *x, int n, double *out)
+{
+    LCNET_LANES_DISPATCH(
+        swrOfLoads<Trx, Lossy>(parts.xl, parts.rl, parts.xc, parts.rc, r, x, n, out));
+}
+
+template <bool Trx, bool Lossy>
+inline Ring walkRing(double r0, double x0, double step, int k, const Parts &parts, double target,
                      double epsilon, Impedance &hit)
 {
-#if LCNET_LANES_WIDE
-    if (haveAvx512())
-        return avx512::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
-    if (haveAvx2())
-        return avx2::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
-#endif
-    return base::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, hit);
+    LCNET_LANES_DISPATCH(walkRing<Trx, Lossy>(r0, x0, step, k, parts, target, epsilon, hit));
 }
+
+#undef LCNET_LANES_DISPATCH
 
 } // namespace LCNet::lanes
 

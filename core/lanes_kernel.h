@@ -83,24 +83,30 @@ inline V magnitude(V x, V y, M &ok)
 }
 
 // SWR against Z0 of loads r + jx behind the network with the reactances
-// xl and xc, as computeSWR(Z0, zIn<Trx>(xl, xc, load)) gives it. ok marks
-// the lanes that need no scalar re-run.
-template <bool Trx> inline V swr(V r, V x, V xl, V xc, M &ok)
+// xl and xc and, when Lossy, the loss resistances rl and rc in series with
+// them, as computeSWR(Z0, zIn) gives it. Without losses the operations are
+// those of the lossless formulas (a zero resistance is never added). ok
+// marks the lanes that need no scalar re-run.
+template <bool Trx, bool Lossy> inline V swr(V r, V x, V xl, V rl, V xc, V rc, M &ok)
 {
+    // Lossless, the capacitor's resistance is the literal 0.0 of 0 + j·xc.
+    const V cr = Lossy ? rc : splat(0.0);
     // The arm across the capacitor: the load, or for CTrx the load in
     // series with the inductor.
-    const V ar = Trx ? r + 0.0 : r;
+    const V ar = Trx ? r + (Lossy ? rl : splat(0.0)) : r;
     const V ai = Trx ? x + xl : x;
-    // arm ∥ (0 + j·xc) as parallel() computes it; an open capacitor
-    // (infinite xc) leaves the arm alone.
+    // arm ∥ capacitor as parallel() computes it; an open capacitor (an
+    // infinite part) leaves the arm alone.
     V pr;
     V pi;
     M okParallel;
-    divide(ar * 0.0 - ai * xc, ar * xc + ai * 0.0, ar + 0.0, ai + xc, pr, pi, okParallel);
-    const M open = vabs(xc) > std::numeric_limits<double>::max();
+    divide(ar * cr - ai * xc, ar * xc + ai * cr, ar + cr, ai + xc, pr, pi, okParallel);
+    M open = vabs(xc) > std::numeric_limits<double>::max();
+    if (Lossy)
+        open = open | (vabs(cr) > std::numeric_limits<double>::max());
     pr = open ? ar : pr;
     pi = open ? ai : pi;
-    const V zr = pr;
+    const V zr = Trx || !Lossy ? pr : pr + rl;
     const V zi = Trx ? pi : pi + xl;
     // Γ = (z - Z0) / (z + Z0), SWR = (1 + |Γ|) / (1 - |Γ|).
     V gr;
@@ -111,36 +117,65 @@ template <bool Trx> inline V swr(V r, V x, V xl, V xc, M &ok)
     const V g = magnitude(gr, gi, okMagnitude);
     const V below = 1.0 - g;
     ok = (open | okParallel) & okGamma & okMagnitude;
-    return below == 0.0 ? splat(Infinity) : (1.0 + g) / below;
+    const M total = (below == 0.0) | ((g > 1.0) & (g <= TotalReflectionLimit));
+    return total ? splat(Infinity) : (1.0 + g) / below;
 }
 
-// SWR of one load behind every capacitor step (xc holds TableSize
-// reactances) at one inductor reactance.
-template <bool Trx>
-inline void swrOfCapacitors(const Impedance &z, double xl, const double *xc, double *out)
+// SWR of one load behind n capacitor steps (reactances xc, resistances rc
+// when Lossy) at one inductor step.
+template <bool Trx, bool Lossy>
+inline void swrOfCapacitors(const Impedance &z, double xl, double rl, const double *xc,
+                            const double *rc, int n, double *out)
 {
-    static_assert(TableSize % Width == 0, "whole groups of lanes");
     const V r = splat(z.R);
     const V x = splat(z.X);
     const V l = splat(xl);
-    for (int j = 0; j < TableSize; j += Width) {
+    const V lr = splat(rl);
+    int j = 0;
+    for (; j + Width <= n; j += Width) {
         M ok;
-        store(out + j, swr<Trx>(r, x, l, load(xc + j), ok));
+        store(out + j,
+              swr<Trx, Lossy>(r, x, l, lr, load(xc + j), Lossy ? load(rc + j) : splat(0.0), ok));
         if (bits(ok) != AllLanes)
             for (int k = 0; k < Width; ++k)
                 if (!ok[k])
-                    out[j + k] = swrScalar<Trx>(z.R, z.X, xl, xc[j + k]);
+                    out[j + k] =
+                        swrScalar<Trx, Lossy>(z.R, z.X, xl, rl, xc[j + k], Lossy ? rc[j + k] : 0.0);
     }
+    for (; j < n; ++j)
+        out[j] = swrScalar<Trx, Lossy>(z.R, z.X, xl, rl, xc[j], Lossy ? rc[j] : 0.0);
+}
+
+// SWR of n loads behind one setting.
+template <bool Trx, bool Lossy>
+inline void swrOfLoads(double xl, double rl, double xc, double rc, const double *rs,
+                       const double *xs, int n, double *out)
+{
+    const V l = splat(xl);
+    const V lr = splat(rl);
+    const V c = splat(xc);
+    const V cr = splat(rc);
+    int j = 0;
+    for (; j + Width <= n; j += Width) {
+        M ok;
+        store(out + j, swr<Trx, Lossy>(load(rs + j), load(xs + j), l, lr, c, cr, ok));
+        if (bits(ok) != AllLanes)
+            for (int k = 0; k < Width; ++k)
+                if (!ok[k])
+                    out[j + k] = swrScalar<Trx, Lossy>(rs[j + k], xs[j + k], xl, rl, xc, rc);
+    }
+    for (; j < n; ++j)
+        out[j] = swrScalar<Trx, Lossy>(rs[j], xs[j], xl, rl, xc, rc);
 }
 
 // Tests the points of the mismatched-load walk a few at a time, in walking
 // order, so that the first accepted point is the one the walk reaches first.
-template <bool Trx> class RingTester
+template <bool Trx, bool Lossy> class RingTester
 {
 public:
-    RingTester(double xl, double xc, double target, double epsilon)
-        : xl(xl), xc(xc), l(splat(xl)), c(splat(xc)), t(splat(target)), e(splat(epsilon)),
-          target(target), epsilon(epsilon)
+    RingTester(double xl, double rl, double xc, double rc, double target, double epsilon)
+        : xl(xl), rl(rl), xc(xc), rc(rc), l(splat(xl)), lr(splat(rl)), c(splat(xc)), cr(splat(rc)),
+          t(splat(target)), e(splat(epsilon)), target(target), epsilon(epsilon)
     {
     }
 
@@ -168,7 +203,8 @@ public:
         bool any = false;
         for (int g = 0; g < Groups; ++g) {
             M ok;
-            const V s = swr<Trx>(load(rs + g * Width), load(xs + g * Width), l, c, ok);
+            const V s =
+                swr<Trx, Lossy>(load(rs + g * Width), load(xs + g * Width), l, lr, c, cr, ok);
             okBits[g] = bits(ok);
             acceptedBits[g] = bits(vabs(s - t) < e);
             any = any || okBits[g] != AllLanes || acceptedBits[g] != 0;
@@ -179,7 +215,8 @@ public:
             const unsigned lane = 1u << (k % Width);
             bool accepted = (acceptedBits[k / Width] & lane) != 0;
             if (!(okBits[k / Width] & lane))
-                accepted = std::fabs(swrScalar<Trx>(rs[k], xs[k], xl, xc) - target) < epsilon;
+                accepted = std::fabs(swrScalar<Trx, Lossy>(rs[k], xs[k], xl, rl, xc, rc) - target) <
+                           epsilon;
             if (accepted) {
                 hit = Impedance(rs[k], xs[k]);
                 return true;
@@ -194,9 +231,13 @@ private:
     static constexpr int Groups = 32 / Width;
     static constexpr int Batch = Groups * Width;
     const double xl;
+    const double rl;
     const double xc;
+    const double rc;
     const V l;
+    const V lr;
     const V c;
+    const V cr;
     const V t;
     const V e;
     const double target;
@@ -211,8 +252,8 @@ private:
 // its first point before it compares the running coordinate with its
 // bound. A running coordinate that adding the step no longer moves makes
 // the ring Stuck.
-template <bool Trx>
-inline Ring walkRing(double r0, double x0, double step, int k, double xl, double xc, double target,
+template <bool Trx, bool Lossy>
+inline Ring walkRing(double r0, double x0, double step, int k, const Parts &parts, double target,
                      double epsilon, Impedance &hit)
 {
     const double d = step * k;
@@ -226,7 +267,7 @@ inline Ring walkRing(double r0, double x0, double step, int k, double xl, double
         rhi - step == rhi || xhi - step == xhi || xlo + step == xlo)
         return Ring::Stuck;
 
-    RingTester<Trx> tester(xl, xc, target, epsilon);
+    RingTester<Trx, Lossy> tester(parts.xl, parts.rl, parts.xc, parts.rc, target, epsilon);
     auto accept = [&] {
         hit = tester.hit;
         return Ring::Hit;

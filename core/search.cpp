@@ -1,70 +1,280 @@
+#include "search.h"
 #include "lanes.h"
-#include "lcnet.h"
 
+#include <QSemaphore>
+#include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace LCNet
 {
 
+void TuneObserver::matched(Calculator::NetType, int, int, const Impedance &, double, int) {}
+void TuneObserver::improved(Calculator::NetType, int, int) {}
+
+TuneProblem TuneProblem::of(const Calculator &calc)
+{
+    TuneProblem p;
+    p.inductors = calc.inductorSteps();
+    p.capacitors = calc.capacitorSteps();
+    p.frequency = 1000.0 * calc.frequency;
+    p.load = calc.loadImpedance;
+    p.lowSWR = calc.lowSWR;
+    p.components = calc.components;
+    return p;
+}
+
+void parallelFor(int count, int grain, const std::function<void(int, int)> &body)
+{
+    grain = std::max(grain, 1);
+    const int chunks = (count + grain - 1) / grain;
+    const int threads = std::min(QThread::idealThreadCount(), chunks);
+    if (threads < 2) {
+        if (count > 0)
+            body(0, count);
+        return;
+    }
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int begin; (begin = next.fetch_add(grain)) < count;)
+            body(begin, std::min(begin + grain, count));
+    };
+    QSemaphore finished;
+    int started = 0;
+    for (int k = 1; k < threads; ++k) {
+        if (!QThreadPool::globalInstance()->tryStart([&] {
+                work();
+                finished.release();
+            }))
+            break;
+        ++started;
+    }
+    work();
+    finished.acquire(started);
+}
+
 namespace
 {
 
-constexpr int Steps = TableSize;
-
-// ω·L and -1/(ω·C) of every bank step, computed as inductorImpedance and
-// capacitorImpedance compute them.
-struct BankReactances {
-    double xl[Steps];
-    double xc[Steps];
-
-    explicit BankReactances(double f)
+// Space for one value per step; the default banks' 256 steps stay on the
+// stack, so that their searches allocate nothing.
+class StepBuffer
+{
+public:
+    explicit StepBuffer(int n)
+        : heap(n > Local ? std::make_unique<double[]>(size_t(n)) : nullptr),
+          p(heap ? heap.get() : local)
     {
-        for (int i = 0; i < Steps; ++i) {
-            xl[i] = inductorImpedance(f, 1e-6 * LTable[i]).X;
-            xc[i] = capacitorImpedance(f, 1e-12 * CTable[i]).X;
-        }
     }
+    double *data() { return p; }
+    const double *data() const { return p; }
+    double &operator[](int i) { return p[i]; }
+    double operator[](int i) const { return p[i]; }
+
+private:
+    static constexpr int Local = 256;
+    double local[Local];
+    std::unique_ptr<double[]> heap;
+    double *p;
 };
 
-// One configuration's pass of Brute Force over the whole grid.
-template <bool Trx>
-void bruteForcePass(Calculator &calc, const Impedance &load, const BankReactances &bank,
-                    double lowSWR, int firstIteration, double &best, int &bestL, int &bestC,
-                    bool &bestIsTrx)
-{
-    double swr[Steps];
-    int iteration = firstIteration;
-    const Calculator::NetType type = Trx ? Calculator::CTrx : Calculator::CAntenna;
-    for (int i = 0; i < Steps; ++i) {
-        lanes::swrOfCapacitors<Trx>(load, bank.xl[i], bank.xc, swr);
-        for (int j = 0; j < Steps; ++j) {
-            ++iteration;
-            const double s = swr[j];
-            if (s < lowSWR)
-                emit calc.foundMatch(type, LTable[i], CTable[j],
-                                     lanes::zIn<Trx>(bank.xl[i], bank.xc[j], load), s, iteration);
-            if (s < best) {
-                calc.inductance = LTable[i];
-                calc.capacitance = CTable[j];
-                emit calc.dataChanged(&calc);
-                best = s;
-                bestL = i;
-                bestC = j;
-                bestIsTrx = Trx;
-            }
+// ω·L and -1/(ω·C) of every step, with their loss resistances, computed as
+// networkParts computes them for one setting.
+struct BankParts {
+    StepBuffer xl, rl, xc, rc;
+    int nL;
+    int nC;
+
+    explicit BankParts(const TuneProblem &p)
+        : xl(p.inductors.size()), rl(p.inductors.size()), xc(p.capacitors.size()),
+          rc(p.capacitors.size()), nL(p.inductors.size()), nC(p.capacitors.size())
+    {
+        for (int i = 0; i < nL; ++i) {
+            const NetworkParts parts =
+                networkParts(p.frequency, 1e-6 * p.inductors[i], 0.0, p.components);
+            xl[i] = parts.xl;
+            rl[i] = parts.rl;
         }
+        for (int j = 0; j < nC; ++j) {
+            const NetworkParts parts =
+                networkParts(p.frequency, 0.0, 1e-12 * p.capacitors[j], p.components);
+            xc[j] = parts.xc;
+            rc[j] = parts.rc;
+        }
+    }
+
+    NetworkParts at(int i, int j) const { return {xl[i], rl[i], xc[j], rc[j], false}; }
+};
+
+// A negative SWR belongs to an active load: never a match, never a best.
+inline double comparable(double swr)
+{
+    return swr < 0.0 ? Infinity : swr;
+}
+
+template <bool Trx, bool Lossy>
+void capacitorRow(const TuneProblem &p, const BankParts &b, int i, double *out)
+{
+    lanes::swrOfCapacitors<Trx, Lossy>(p.load, b.xl[i], b.rl[i], b.xc.data(),
+                                       Lossy ? b.rc.data() : nullptr, b.nC, out);
+}
+
+// Scans one row of evaluations in order, reporting as the search does.
+template <bool Trx, bool Lossy>
+void scanRow(const TuneProblem &p, const BankParts &b, int i, const double *row, int iteration,
+             TuneObserver *observer, TuneResult &r)
+{
+    const Calculator::NetType type = Trx ? Calculator::CTrx : Calculator::CAntenna;
+    for (int j = 0; j < b.nC; ++j) {
+        ++iteration;
+        const double s = comparable(row[j]);
+        if (s < p.lowSWR) {
+            r.matched = true;
+            if (observer)
+                observer->matched(
+                    type, i, j, lanes::zIn<Trx, Lossy>(b.xl[i], b.rl[i], b.xc[j], b.rc[j], p.load),
+                    s, iteration);
+        }
+        if (s < r.swr) {
+            if (observer)
+                observer->improved(type, i, j);
+            r.swr = s;
+            r.moved = true;
+            r.type = type;
+            r.l = i;
+            r.c = j;
+        }
+    }
+}
+
+template <bool Lossy>
+void bruteForceSequential(const TuneProblem &p, const BankParts &b, TuneObserver *observer,
+                          TuneResult &r)
+{
+    StepBuffer row(b.nC);
+    const int passSize = b.nL * b.nC;
+    for (int i = 0; i < b.nL; ++i) {
+        capacitorRow<false, Lossy>(p, b, i, row.data());
+        scanRow<false, Lossy>(p, b, i, row.data(), i * b.nC, observer, r);
+    }
+    for (int i = 0; i < b.nL; ++i) {
+        capacitorRow<true, Lossy>(p, b, i, row.data());
+        scanRow<true, Lossy>(p, b, i, row.data(), passSize + i * b.nC, observer, r);
+    }
+}
+
+// The rows' minima on every core first; then, in evaluation order, only
+// the rows that hold a match or a new best are evaluated again and scanned.
+// The lanes give the same bits every time, so the events are those of the
+// sequential scan.
+template <bool Lossy>
+void bruteForceParallel(const TuneProblem &p, const BankParts &b, TuneObserver *observer,
+                        TuneResult &r)
+{
+    std::vector<double> rowMin(size_t(2 * b.nL));
+    parallelFor(2 * b.nL, 4, [&](int begin, int end) {
+        std::vector<double> row(size_t(b.nC));
+        for (int k = begin; k < end; ++k) {
+            if (k < b.nL)
+                capacitorRow<false, Lossy>(p, b, k, row.data());
+            else
+                capacitorRow<true, Lossy>(p, b, k - b.nL, row.data());
+            double m = Infinity;
+            for (double s : row)
+                m = std::min(m, comparable(s)); // NaN never wins: min keeps m
+            rowMin[size_t(k)] = m;
+        }
+    });
+    std::vector<double> row(size_t(b.nC));
+    for (int k = 0; k < 2 * b.nL; ++k) {
+        const double m = rowMin[size_t(k)];
+        if (!(m < r.swr) && !(m < p.lowSWR))
+            continue;
+        const bool trx = k >= b.nL;
+        const int i = trx ? k - b.nL : k;
+        if (trx) {
+            capacitorRow<true, Lossy>(p, b, i, row.data());
+            scanRow<true, Lossy>(p, b, i, row.data(), k * b.nC, observer, r);
+        } else {
+            capacitorRow<false, Lossy>(p, b, i, row.data());
+            scanRow<false, Lossy>(p, b, i, row.data(), k * b.nC, observer, r);
+        }
+    }
+}
+
+template <bool Lossy>
+void smartTuneWalk(const TuneProblem &p, const BankParts &b, TuneObserver *observer, TuneResult &r)
+{
+    auto zInAt = [&](Calculator::NetType type, int i, int j) {
+        return type != Calculator::CAntenna
+                   ? lanes::zIn<true, Lossy>(b.xl[i], b.rl[i], b.xc[j], b.rc[j], p.load)
+                   : lanes::zIn<false, Lossy>(b.xl[i], b.rl[i], b.xc[j], b.rc[j], p.load);
+    };
+    auto swrAt = [&](Calculator::NetType type, int i, int j) {
+        ++r.probes;
+        return comparable(computeSWR(Z0, zInAt(type, i, j)));
+    };
+    const int lastL = b.nL - 1;
+    const int lastC = b.nC - 1;
+    Calculator::NetType type = Calculator::CAntenna;
+    int i = 0;
+    int j = 0;
+    for (;;) {
+        ++r.evaluations;
+        const Impedance zIn = zInAt(type, i, j);
+        const double s = comparable(computeSWR(Z0, zIn));
+        if (s < r.swr) {
+            r.moved = true;
+            r.type = type;
+            r.l = i;
+            r.c = j;
+            if (observer)
+                observer->improved(type, i, j);
+            if (s < p.lowSWR) {
+                r.matched = true;
+                r.swr = s;
+                if (observer)
+                    observer->matched(type, i, j, zIn, s, r.evaluations);
+                return;
+            }
+            r.swr = s;
+        }
+        if (i == lastL) {
+            if (type == Calculator::CTrx)
+                return;
+            type = Calculator::CTrx;
+            i = 0;
+            j = 0;
+            continue;
+        }
+        // At the ends of the bank the probe is the step itself and cannot
+        // win; nothing switches there, so it is not evaluated.
+        if (j < lastC && swrAt(type, i, j + 1) < s) {
+            ++j;
+            continue;
+        }
+        if (j > 0 && swrAt(type, i, j - 1) < s) {
+            --j;
+            continue;
+        }
+        ++i;
     }
 }
 
 // The mismatched-load walk, ring by ring, with the progress report and the
 // receiver's abort after each ring.
-template <bool Trx>
-bool walkRings(Calculator &calc, double r0, double x0, double step, int rings, double xl, double xc,
-               double target, double epsilon, Impedance &result)
+template <bool Trx, bool Lossy>
+bool walkRings(Calculator &calc, double r0, double x0, double step, int rings,
+               const NetworkParts &parts, double target, double epsilon, Impedance &result)
 {
     bool abort = false;
     for (int k = 1; k < rings; ++k) {
-        switch (lanes::walkRing<Trx>(r0, x0, step, k, xl, xc, target, epsilon, result)) {
+        switch (lanes::walkRing<Trx, Lossy>(r0, x0, step, k, parts, target, epsilon, result)) {
         case lanes::Ring::Hit:
             return true;
         case lanes::Ring::Stuck:
@@ -79,78 +289,114 @@ bool walkRings(Calculator &calc, double r0, double x0, double step, int rings, d
     return false;
 }
 
+// Brute Force and Smart Tune move the calculator and emit its signals.
+class CalculatorObserver : public TuneObserver
+{
+public:
+    CalculatorObserver(Calculator &calc, const TuneProblem &p, bool movesType)
+        : calc(calc), p(p), movesType(movesType)
+    {
+    }
+    void matched(Calculator::NetType type, int l, int c, const Impedance &zIn, double swr,
+                 int iteration) override
+    {
+        emit calc.foundMatch(type, p.inductors[l], p.capacitors[c], zIn, swr, iteration);
+    }
+    void improved(Calculator::NetType type, int l, int c) override
+    {
+        if (movesType)
+            calc.netType = type;
+        calc.inductance = p.inductors[l];
+        calc.capacitance = p.capacitors[c];
+        emit calc.dataChanged(&calc);
+    }
+
+private:
+    Calculator &calc;
+    const TuneProblem &p;
+    const bool movesType;
+};
+
 } // namespace
+
+TuneResult bruteForceSearch(const TuneProblem &problem, TuneObserver *observer, bool parallel)
+{
+    const BankParts bank(problem);
+    TuneResult r;
+    r.evaluations = 2 * bank.nL * bank.nC;
+    // Below a few hundred thousand settings the threads cost more than
+    // they save.
+    const bool split = parallel && bank.nL * bank.nC >= (1 << 18);
+    const bool lossy = problem.components.lossy();
+    if (split)
+        lossy ? bruteForceParallel<true>(problem, bank, observer, r)
+              : bruteForceParallel<false>(problem, bank, observer, r);
+    else
+        lossy ? bruteForceSequential<true>(problem, bank, observer, r)
+              : bruteForceSequential<false>(problem, bank, observer, r);
+    return r;
+}
+
+TuneResult smartTuneSearch(const TuneProblem &problem, TuneObserver *observer)
+{
+    const BankParts bank(problem);
+    TuneResult r;
+    if (problem.components.lossy())
+        smartTuneWalk<true>(problem, bank, observer, r);
+    else
+        smartTuneWalk<false>(problem, bank, observer, r);
+    return r;
+}
+
+void swrGrid(const TuneProblem &problem, Calculator::NetType type, double *out)
+{
+    const BankParts bank(problem);
+    const bool trx = type != Calculator::CAntenna;
+    const bool lossy = problem.components.lossy();
+    parallelFor(bank.nL, 16, [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+            double *row = out + size_t(i) * size_t(bank.nC);
+            if (trx)
+                lossy ? capacitorRow<true, true>(problem, bank, i, row)
+                      : capacitorRow<true, false>(problem, bank, i, row);
+            else
+                lossy ? capacitorRow<false, true>(problem, bank, i, row)
+                      : capacitorRow<false, false>(problem, bank, i, row);
+        }
+    });
+}
+
+void swrOfLoads(const Calculator &calc, const double *r, const double *x, int count, double *out)
+{
+    const NetworkParts parts = calc.parts();
+    const bool trx = calc.netType != Calculator::CAntenna;
+    if (trx)
+        parts.lossy ? lanes::swrOfLoads<true, true>(parts, r, x, count, out)
+                    : lanes::swrOfLoads<true, false>(parts, r, x, count, out);
+    else
+        parts.lossy ? lanes::swrOfLoads<false, true>(parts, r, x, count, out)
+                    : lanes::swrOfLoads<false, false>(parts, r, x, count, out);
+}
 
 int Calculator::bruteForceSearch()
 {
-    const Impedance load = loadImpedance;
-    const double low = lowSWR;
-    const BankReactances bank(1000.0 * frequency);
-    double best = Infinity;
-    int bestL = -1;
-    int bestC = -1;
-    bool bestIsTrx = false;
-    bruteForcePass<false>(*this, load, bank, low, 0, best, bestL, bestC, bestIsTrx);
-    bruteForcePass<true>(*this, load, bank, low, Steps * Steps, best, bestL, bestC, bestIsTrx);
-    if (bestL >= 0) {
-        netType = bestIsTrx ? CTrx : CAntenna;
-        inductance = LTable[bestL];
-        capacitance = CTable[bestC];
+    const TuneProblem p = TuneProblem::of(*this);
+    CalculatorObserver observer(*this, p, false);
+    const TuneResult r = LCNet::bruteForceSearch(p, &observer);
+    if (r.moved) {
+        netType = r.type;
+        inductance = p.inductors[r.l];
+        capacitance = p.capacitors[r.c];
         emit dataChanged(this);
     }
-    return 2 * Steps * Steps;
+    return r.evaluations;
 }
 
 int Calculator::smartTuneSearch()
 {
-    const Impedance load = loadImpedance;
-    const double low = lowSWR;
-    const BankReactances bank(1000.0 * frequency);
-    auto zInAt = [&](NetType type, int i, int j) {
-        return type != CAntenna ? lanes::zIn<true>(bank.xl[i], bank.xc[j], load)
-                                : lanes::zIn<false>(bank.xl[i], bank.xc[j], load);
-    };
-    auto swrAt = [&](NetType type, int i, int j) { return computeSWR(Z0, zInAt(type, i, j)); };
-
-    NetType type = CAntenna;
-    int i = 0;
-    int j = 0;
-    int count = 0;
-    double best = Infinity;
-    for (;;) {
-        ++count;
-        const Impedance zIn = zInAt(type, i, j);
-        const double s = computeSWR(Z0, zIn);
-        if (s < best) {
-            netType = type;
-            inductance = LTable[i];
-            capacitance = CTable[j];
-            emit dataChanged(this);
-            if (s < low) {
-                emit foundMatch(type, LTable[i], CTable[j], zIn, s, count);
-                return count;
-            }
-            best = s;
-        }
-        if (i == Steps - 1) {
-            if (type == CTrx)
-                return count;
-            type = CTrx;
-            i = 0;
-            j = 0;
-            continue;
-        }
-        // At the ends of the bank the probe is the step itself and cannot win.
-        if (j < Steps - 1 && swrAt(type, i, j + 1) < s) {
-            ++j;
-            continue;
-        }
-        if (j > 0 && swrAt(type, i, j - 1) < s) {
-            --j;
-            continue;
-        }
-        ++i;
-    }
+    const TuneProblem p = TuneProblem::of(*this);
+    CalculatorObserver observer(*this, p, true);
+    return LCNet::smartTuneSearch(p, &observer).evaluations;
 }
 
 bool Calculator::mismatchSearch(double targetSWR, Impedance *result)
@@ -167,13 +413,16 @@ bool Calculator::mismatchSearch(double targetSWR, Impedance *result)
     // A step that cannot walk, or a centre that is not a point, finds nothing.
     if (!(step > 0.0) || !std::isfinite(step) || !std::isfinite(r0) || !std::isfinite(x0))
         return false;
-    const double f = 1000.0 * frequency;
-    const double xl = inductorImpedance(f, 1e-6 * inductance).X;
-    const double xc = capacitorImpedance(f, 1e-12 * capacitance).X;
+    const NetworkParts p = parts();
     const double epsilon = epsilonSWR;
     if (netType != CAntenna)
-        return walkRings<true>(*this, r0, x0, step, rings, xl, xc, targetSWR, epsilon, found);
-    return walkRings<false>(*this, r0, x0, step, rings, xl, xc, targetSWR, epsilon, found);
+        return p.lossy
+                   ? walkRings<true, true>(*this, r0, x0, step, rings, p, targetSWR, epsilon, found)
+                   : walkRings<true, false>(*this, r0, x0, step, rings, p, targetSWR, epsilon,
+                                            found);
+    return p.lossy
+               ? walkRings<false, true>(*this, r0, x0, step, rings, p, targetSWR, epsilon, found)
+               : walkRings<false, false>(*this, r0, x0, step, rings, p, targetSWR, epsilon, found);
 }
 
 } // namespace LCNet

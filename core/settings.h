@@ -3,6 +3,10 @@
 #ifndef LCNET_SETTINGS_H
 #define LCNET_SETTINGS_H
 
+#include "banks.h"
+#include "cable.h"
+#include "components.h"
+
 class QSettings;
 
 namespace LCNet
@@ -25,6 +29,15 @@ struct Settings {
     // group zAntenna
     double defaultCableLength = 10.0; // m
     double velocityFactor = 0.66;
+    // group banks
+    BankSpec inductorBank = BankSpec::defaultInductor();
+    BankSpec capacitorBank = BankSpec::defaultCapacitor();
+    // group components
+    ComponentSettings components;
+    // group cable
+    CableSpec cable;
+    // group lab: the time a tuner takes to switch its relays and measure
+    double settleTime = 0.010; // s
 };
 
 // Reads every group of an open INI file. A key that is missing, or whose

@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(status(), QString("Settings applied."));
         QCOMPARE(calc()->numberOfRings, 2);
         QSettings file(MainWindow::settingsFilePath(), QSettings::IniFormat);
-        QCOMPARE(file.allKeys().size(), 10);
+        QCOMPARE(file.allKeys().size(), 26); // the ten, banks, components, cable, lab
         QCOMPARE(file.value("matching/LowSWR").toDouble(), 0.0);
         click("btnCalcLC");
         QVERIFY(log().contains("No algoritms enabled!"));
