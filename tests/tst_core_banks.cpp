@@ -1,0 +1,285 @@
+// The user's own banks: their tables, their text forms, and the searches
+// and grids over them, against tables and walks written out here.
+#include "lanes.h"
+#include "lcnet.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <complex>
+#include <vector>
+
+using LCNet::BankSpec;
+using LCNet::Calculator;
+using LCNet::Impedance;
+using LCNet::StepTable;
+using cplx = std::complex<double>;
+
+namespace
+{
+
+BankSpec bank(const char *text)
+{
+    BankSpec spec;
+    QString why;
+    if (!BankSpec::fromText(QString::fromLatin1(text), &spec, &why))
+        qFatal("bad bank %s: %s", text, qPrintable(why));
+    return spec;
+}
+
+cplx zInRef(bool trx, double kHz, double uH, double pF, cplx load)
+{
+    // Grouped as the core groups them, so that the bits agree.
+    const double w = 6.283185307179586 * (kHz * 1e3);
+    const cplx zl(0.0, w * (uH * 1e-6));
+    const cplx zc(0.0, -1.0 / (w * (pF * 1e-12)));
+    auto par = [](cplx a, cplx b) {
+        return std::isinf(std::abs(a)) ? b : std::isinf(std::abs(b)) ? a : a * b / (a + b);
+    };
+    if (trx)
+        return par(load + zl, zc);
+    const cplx p = par(load, zc);
+    return {p.real(), p.imag() + zl.imag()};
+}
+
+double swrRef(cplx z)
+{
+    const double g = std::abs((z - 50.0) / (z + 50.0));
+    return g == 1.0 || (g > 1.0 && g <= 1.0 + 0x1p-50) ? HUGE_VAL : (1.0 + g) / (1.0 - g);
+}
+
+struct Event {
+    int kind; // 0 match, 1 improvement
+    int type, l, c, iteration;
+    double swr;
+    bool operator==(const Event &o) const
+    {
+        return kind == o.kind && type == o.type && l == o.l && c == o.c &&
+               iteration == o.iteration && (swr == o.swr || (swr != swr && o.swr != o.swr));
+    }
+};
+
+struct Recorder : LCNet::TuneObserver {
+    std::vector<Event> events;
+    void matched(Calculator::NetType t, int l, int c, const Impedance &, double s, int it) override
+    {
+        events.push_back({0, int(t), l, c, it, s});
+    }
+    void improved(Calculator::NetType t, int l, int c) override
+    {
+        events.push_back({1, int(t), l, c, 0, 0.0});
+    }
+};
+
+LCNet::TuneProblem problem(const BankSpec &l, const BankSpec &c, double kHz, Impedance load,
+                           double low)
+{
+    LCNet::TuneProblem p;
+    p.inductors = StepTable(l);
+    p.capacitors = StepTable(c);
+    p.frequency = 1e3 * kHz;
+    p.load = load;
+    p.lowSWR = low;
+    return p;
+}
+
+} // namespace
+
+class TestBanks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The default relays give today's tables entry by entry, through every
+    // path a bank can take: built in, from its text, from a settings file.
+    void defaultBanksAreTodaysTables()
+    {
+        const StepTable fromText(bank("8: 0; 0.08, 0.17, 0.35, 0.72, 1.48, 3.04, 6.24, 12.78"));
+        const StepTable c(bank("8: 0; 15, 31, 60, 120, 235, 500, 1000, 2000"));
+        QCOMPARE(fromText.size(), 256);
+        for (int i = 0; i < 256; ++i) {
+            QCOMPARE(fromText[i], LCNet::LTable[size_t(i)]);
+            QCOMPARE(StepTable::defaultInductor()[i], LCNet::LTable[size_t(i)]);
+            QCOMPARE(c[i], LCNet::CTable[size_t(i)]);
+        }
+        QVERIFY(fromText.spec() == BankSpec::defaultInductor());
+        QCOMPARE(BankSpec::defaultInductor().toText(),
+                 QString("8: 0; 0.08, 0.17, 0.35, 0.72, 1.48, 3.04, 6.24, 12.78"));
+    }
+
+    // 7 relays of 0.05 uH doubling, on a residual 0.1 uH: step i is
+    // 0.1 + 0.05 i uH, the nearest double of that decimal.
+    void sevenRelayBankByHand()
+    {
+        const StepTable l(bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2"));
+        const StepTable c(bank("7: 12.5; 10, 20, 40, 80, 160, 320, 640"));
+        QCOMPARE(l.size(), 128);
+        for (int i = 0; i < 128; ++i) {
+            QCOMPARE(l[i], (10 + 5 * i) / 100.0);
+            QCOMPARE(c[i], (125 + 100 * i) / 10.0);
+        }
+        QCOMPARE(l[127], 6.45);
+        QCOMPARE(c.smallestStep(), 10.0);
+        // Relays need not double: 3 + 1 gives steps 0, 3, 1, 4.
+        const StepTable odd(bank("2: 0; 3, 1"));
+        QCOMPARE(std::vector<double>(odd.data(), odd.data() + 4),
+                 (std::vector<double>{0, 3, 1, 4}));
+    }
+
+    void invalidEntriesAreRefused_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("negative") << "2: 0; -1, 2";
+        QTest::newRow("not a number") << "2: 0; abc, 2";
+        QTest::newRow("exponent") << "2: 0; 1e3, 2";
+        QTest::newRow("seven decimals") << "2: 0; 0.1234567, 2";
+        QTest::newRow("13 relays") << "13: 0; 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1";
+        QTest::newRow("no relays") << "0: 0; ";
+        QTest::newRow("count mismatch") << "3: 0; 1, 2";
+        QTest::newRow("huge") << "1: 0; 100000001";
+        QTest::newRow("bad minimum") << "1: x; 1";
+        QTest::newRow("no form") << "1, 2, 3";
+    }
+    void invalidEntriesAreRefused()
+    {
+        QFETCH(QString, text);
+        BankSpec spec = BankSpec::defaultCapacitor();
+        QString why;
+        QVERIFY(!BankSpec::fromText(text, &spec, &why));
+        QVERIFY(!why.isEmpty());
+        QVERIFY(spec == BankSpec::defaultCapacitor());
+    }
+
+    // A damaged banks group leaves that bank at its default; a good one is
+    // read back as written.
+    void settingsFileBanks()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.ini");
+        {
+            QSettings ini(path, QSettings::IniFormat);
+            LCNet::Settings s;
+            s.inductorBank = bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2");
+            LCNet::writeSettings(ini, s);
+        }
+        {
+            QSettings ini(path, QSettings::IniFormat);
+            QVERIFY(LCNet::readSettings(ini).inductorBank ==
+                    bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2"));
+            ini.setValue("banks/InductorValues", "0.05 0.1");
+            ini.setValue("banks/CapacitorRelays", "many");
+            QVERIFY(LCNet::readSettings(ini).inductorBank == BankSpec::defaultInductor());
+            QVERIFY(LCNet::readSettings(ini).capacitorBank == BankSpec::defaultCapacitor());
+        }
+    }
+
+    // Brute Force on 2 + 2 relays against every setting evaluated here, in
+    // order: the iteration of L step i, C step j in pass p is
+    // p * 16 + i * 4 + j + 1.
+    void bruteForceOnASmallBank()
+    {
+        const BankSpec l = bank("2: 0.5; 1, 2"), c = bank("2: 10; 50, 100");
+        for (double low : {1.2, 3.0, 50.0}) {
+            const auto p = problem(l, c, 14000, Impedance(20, 100), low);
+            std::vector<Event> expected;
+            double best = HUGE_VAL;
+            for (int pass = 0; pass < 2; ++pass)
+                for (int i = 0; i < 4; ++i)
+                    for (int j = 0; j < 4; ++j) {
+                        const double s = swrRef(
+                            zInRef(pass, 14000, p.inductors[i], p.capacitors[j], cplx(20, 100)));
+                        if (s < low)
+                            expected.push_back({0, pass, i, j, pass * 16 + i * 4 + j + 1, s});
+                        if (s < best) {
+                            expected.push_back({1, pass, i, j, 0, 0.0});
+                            best = s;
+                        }
+                    }
+            Recorder rec;
+            const auto r = LCNet::bruteForceSearch(p, &rec);
+            QCOMPARE(r.evaluations, 32);
+            QVERIFY(rec.events == expected);
+            QCOMPARE(r.swr, best);
+        }
+    }
+
+    // Smart Tune on 7 + 7 relays against its walk done point by point.
+    void smartTuneOnASevenRelayBank()
+    {
+        const BankSpec l = bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2");
+        const BankSpec c = bank("7: 0; 10, 20, 40, 80, 160, 320, 640");
+        for (Impedance load : {Impedance(20, 100), Impedance(5, -20), Impedance(300, 200)}) {
+            for (double kHz : {3500.0, 14000.0}) {
+                const auto p = problem(l, c, kHz, load, 1.1);
+                auto swr = [&](int t, int i, int j) {
+                    return swrRef(
+                        zInRef(t, kHz, p.inductors[i], p.capacitors[j], cplx(load.R, load.X)));
+                };
+                int count = 0, bestT = -1, bestI = -1, bestJ = -1;
+                double best = HUGE_VAL;
+                bool matched = false;
+                for (int t = 0; t < 2 && !matched; ++t) {
+                    for (int i = 0, j = 0; i < 128;) {
+                        ++count;
+                        const double s = swr(t, i, j);
+                        if (s < best) {
+                            best = s, bestT = t, bestI = i, bestJ = j;
+                            if (s < 1.1) {
+                                matched = true;
+                                break;
+                            }
+                        }
+                        if (i == 127)
+                            break;
+                        if (swr(t, i, std::min(j + 1, 127)) < s)
+                            ++j;
+                        else if (swr(t, i, std::max(j - 1, 0)) < s)
+                            --j;
+                        else
+                            ++i;
+                    }
+                }
+                const auto r = LCNet::smartTuneSearch(p);
+                QCOMPARE(r.evaluations, count);
+                QCOMPARE(r.matched, matched);
+                QCOMPARE(QList<int>() << int(r.type) << r.l << r.c, QList<int>()
+                                                                        << bestT << bestI << bestJ);
+            }
+        }
+    }
+
+    // Split over the cores, Brute Force reports what the plain scan
+    // reports; the grid is what the calculator gives setting by setting.
+    void largeBanksAndTheGrid()
+    {
+        const BankSpec l = bank("10: 0.05; 0.03, 0.06, 0.12, 0.25, 0.5, 1, 2, 4, 8, 16");
+        const BankSpec c = bank("9: 5; 8, 16, 32, 64, 128, 256, 512, 1024, 2048");
+        const auto p = problem(l, c, 7100, Impedance(12, -35), 1.05);
+        Recorder split, plain;
+        const auto a = LCNet::bruteForceSearch(p, &split, true);
+        const auto b = LCNet::bruteForceSearch(p, &plain, false);
+        QVERIFY(split.events.size() > 10);
+        QVERIFY(split.events == plain.events);
+        QCOMPARE(a.evaluations, 2 * 1024 * 512);
+        QVERIFY(a.type == b.type && a.l == b.l && a.c == b.c && a.swr == b.swr);
+
+        Calculator calc;
+        calc.setBanks(l, c);
+        calc.setFrequency(7100);
+        calc.setLoadImpedance(Impedance(12, -35));
+        calc.setNetType(Calculator::CTrx);
+        std::vector<double> grid(size_t(1024 * 512));
+        LCNet::swrGrid(LCNet::TuneProblem::of(calc), Calculator::CTrx, grid.data());
+        for (int i = 0; i < 1024; i += 37)
+            for (int j = 0; j < 512; j += 11) {
+                calc.setInductance(calc.inductorSteps()[i]);
+                calc.setCapacitance(calc.capacitorSteps()[j]);
+                const double s = calc.currentSWR();
+                QVERIFY(!std::memcmp(&s, &grid[size_t(i * 512 + j)], sizeof s));
+            }
+    }
+};
+
+QTEST_MAIN(TestBanks)
+#include "tst_core_banks.moc"
