@@ -25,6 +25,10 @@
 #define LCNET_LANES_WIDE 1
 #endif
 
+// The arithmetic helpers must melt into the loops that call them: out of
+// line, every vector would travel through memory.
+#define LCNET_LANES_INLINE inline __attribute__((always_inline))
+
 namespace LCNet::lanes
 {
 

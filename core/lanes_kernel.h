@@ -47,7 +47,7 @@ inline M tame(V v)
 }
 
 // detail::divide: both branches computed, the taken one selected.
-inline void divide(V a, V b, V c, V d, V &x, V &y, M &ok)
+LCNET_LANES_INLINE void divide(V a, V b, V c, V d, V &x, V &y, M &ok)
 {
     const M lt = vabs(c) < vabs(d);
     const V num = lt ? c : d;
@@ -63,7 +63,7 @@ inline void divide(V a, V b, V c, V d, V &x, V &y, M &ok)
 }
 
 // detail::magnitude, likewise.
-inline V magnitude(V x, V y, M &ok)
+LCNET_LANES_INLINE V magnitude(V x, V y, M &ok)
 {
     const V fx = vabs(x);
     const V fy = vabs(y);
@@ -87,7 +87,7 @@ inline V magnitude(V x, V y, M &ok)
 // them, as computeSWR(Z0, zIn) gives it. Without losses the operations are
 // those of the lossless formulas (a zero resistance is never added). ok
 // marks the lanes that need no scalar re-run.
-template <bool Trx, bool Lossy> inline V swr(V r, V x, V xl, V rl, V xc, V rc, M &ok)
+template <bool Trx, bool Lossy> LCNET_LANES_INLINE V swr(V r, V x, V xl, V rl, V xc, V rc, M &ok)
 {
     // Lossless, the capacitor's resistance is the literal 0.0 of 0 + j·xc.
     const V cr = Lossy ? rc : splat(0.0);

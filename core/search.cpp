@@ -130,26 +130,32 @@ void scanRow(const TuneProblem &p, const BankParts &b, int i, const double *row,
              TuneObserver *observer, TuneResult &r)
 {
     const Calculator::NetType type = Trx ? Calculator::CTrx : Calculator::CAntenna;
+    const double low = p.lowSWR;
+    double best = r.swr;
     for (int j = 0; j < b.nC; ++j) {
-        ++iteration;
-        const double s = comparable(row[j]);
-        if (s < p.lowSWR) {
+        const double s = row[j];
+        // Most settings are neither; a negative SWR (an active load) is
+        // infinite here, so it is neither too.
+        if ((!(s < low) && !(s < best)) || s < 0.0)
+            continue;
+        if (s < low) {
             r.matched = true;
             if (observer)
                 observer->matched(
                     type, i, j, lanes::zIn<Trx, Lossy>(b.xl[i], b.rl[i], b.xc[j], b.rc[j], p.load),
-                    s, iteration);
+                    s, iteration + j + 1);
         }
-        if (s < r.swr) {
+        if (s < best) {
             if (observer)
                 observer->improved(type, i, j);
-            r.swr = s;
+            best = s;
             r.moved = true;
             r.type = type;
             r.l = i;
             r.c = j;
         }
     }
+    r.swr = best;
 }
 
 template <bool Lossy>
