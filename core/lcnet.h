@@ -349,6 +349,7 @@ inline Impedance networkInput(Calculator::NetType n, double f, double l, double 
 Q_DECLARE_METATYPE(LCNet::Impedance)
 
 #include "format.h"
+#include "loadfile.h"
 #include "settings.h"
 
 #endif // LCNET_H
