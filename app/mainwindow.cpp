@@ -18,6 +18,7 @@
 #include <QProgressDialog>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <climits>
@@ -280,9 +281,24 @@ void MainWindow::refreshZIn()
 
 QString MainWindow::settingsFilePath()
 {
-    const QFileInfo exe(QCoreApplication::applicationFilePath());
-    return QDir::toNativeSeparators(exe.absolutePath()) + QDir::separator() + exe.baseName() +
-           QStringLiteral(".ini");
+    return settingsFilePath(QCoreApplication::applicationFilePath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
+QString MainWindow::settingsFilePath(const QString &exePath, const QString &configDir)
+{
+    const QFileInfo exe(exePath);
+    const QString exeDir = exe.absolutePath();
+    // Installed copies share their folder with other programs, even where
+    // it is writable (root, a prefix in the home folder): the desktop entry
+    // that the install puts beside bin/ tells them from a build tree.
+    const bool installed =
+        !QFileInfo(exeDir).isWritable() ||
+        QFileInfo::exists(exeDir +
+                          QStringLiteral("/../share/applications/" VORLAP_APP_ID ".desktop"));
+    // QSettings creates the configuration folder when it first writes.
+    return QDir::toNativeSeparators(installed ? configDir : exeDir) + QDir::separator() +
+           exe.baseName() + QStringLiteral(".ini");
 }
 
 void MainWindow::readSettings()

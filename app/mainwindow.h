@@ -21,8 +21,11 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The settings file: next to the executable, named after its base name.
+    // The settings file, named after the executable's base name: next to
+    // the executable, or in the user's configuration folder once installed.
     static QString settingsFilePath();
+    // The same for the executable at exePath, configDir being that folder.
+    static QString settingsFilePath(const QString &exePath, const QString &configDir);
     void readSettings();
     // False when the file could not be written.
     bool writeSettings();

@@ -1,6 +1,7 @@
-// Draws the compiled-in pictures and icons. Not part of the normal build:
-// run `vorlap_drawimages OUTDIR` after changing a picture here and commit the
-// PNG files it writes into resources/images/.
+// Draws the compiled-in pictures and icons, and the application icon of the
+// desktop install. Not part of the normal build: after changing a picture
+// here run `vorlap_drawimages resources/images resources/icons` and commit the
+// files it writes.
 #include <QConicalGradient>
 #include <QDir>
 #include <QFont>
@@ -10,8 +11,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 #include <QVector>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -772,6 +775,96 @@ void drawPencilDelete(QPainter &p, QSize)
     }
 }
 
+// ---------------------------------------------------------- application icon
+
+// The desktop icon: the L network itself, a series coil and a shunt
+// capacitor between two rails, on a light tile with a dark rim, so that it
+// stands out on light and on dark panels. Each size is drawn, not scaled:
+// 16 pixels by hand, the small ones without the finer parts.
+void appIconTile(QPainter &p, qreal n, qreal rim, qreal inset, qreal radius)
+{
+    const QRectF tile(inset, inset, n - 2 * inset, n - 2 * inset);
+    QLinearGradient face(tile.topLeft(), tile.bottomLeft());
+    face.setColorAt(0, QColor(0xf8, 0xfb, 0xff));
+    face.setColorAt(1, trxFill);
+    p.setPen(QPen(ink, rim));
+    p.setBrush(face);
+    p.drawRoundedRect(tile, radius, radius);
+}
+
+void drawAppIcon16(QPainter &p)
+{
+    appIconTile(p, 16, 1, 0.5, 3);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QColor cu = coilColor;
+    // Two turns of the coil, then the top rail and the bottom rail.
+    const QRect coilPixels[] = {
+        {3, 3, 2, 1}, {7, 3, 2, 1}, {2, 4, 1, 2}, {5, 4, 2, 2}, {9, 4, 1, 2}};
+    for (const QRect &r : coilPixels)
+        p.fillRect(r, cu);
+    p.fillRect(QRect(2, 6, 1, 1), ink);
+    p.fillRect(QRect(9, 6, 5, 1), ink);
+    p.fillRect(QRect(2, 12, 12, 1), ink);
+    // The capacitor hangs from the top rail to the bottom one.
+    p.fillRect(QRect(11, 7, 1, 1), ink);
+    p.fillRect(QRect(9, 8, 5, 1), capColor);
+    p.fillRect(QRect(9, 10, 5, 1), capColor);
+    p.fillRect(QRect(11, 11, 1, 1), ink);
+}
+
+void drawAppIcon(QPainter &p, QSize size)
+{
+    const qreal n = size.width();
+    if (n <= 16) {
+        drawAppIcon16(p);
+        return;
+    }
+    // Lines of whole pixels; an odd width lies on pixel centres.
+    auto width = [](qreal w) { return std::max<qreal>(1, std::round(w)); };
+    auto snap = [](qreal v, qreal w) { return int(w) % 2 ? std::floor(v) + 0.5 : std::round(v); };
+    // The small icons are laid out in pixels, the others on a grid of 48.
+    const bool small = n < 32;
+    const qreal u = n / 48;
+    const qreal rim = width(1.25 * u);
+    appIconTile(p, n, rim, small ? 0.5 : snap(3 * u, rim), small ? 4 : 9 * u);
+
+    const qreal wire = small ? 2 : width(2.5 * u);
+    const qreal top = small ? std::round(0.375 * n) : snap(17 * u, wire);
+    const qreal gnd = top + (small ? 10 : std::round(17 * u));
+    const qreal left = small ? 3 : snap(8 * u, wire);
+    const qreal right = small ? n - 3 : snap(40 * u, wire);
+    const qreal capX = small ? n - 7 : snap(33 * u, wire);
+    const int turns = small ? 2 : 3;
+    const qreal coilX = small ? 4 : 11 * u;
+    const qreal coilEnd = small ? capX - 3 : 29 * u;
+    const qreal coilR = (coilEnd - coilX) / (2 * turns);
+    // The plates' edges on whole pixels too.
+    const qreal plate = small ? 2 : width(2.5 * u);
+    qreal gap = small ? 2 : std::round(3.5 * u);
+    if (int(top + gnd + gap) % 2)
+        gap += 1;
+    qreal plateLength = small ? 8 : std::round(10 * u);
+    if (int(2 * capX + plateLength) % 2)
+        plateLength += 1;
+
+    p.setPen(QPen(ink, wire, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(left, top), QPointF(coilX, top));
+    p.drawLine(QPointF(coilEnd, top), QPointF(right, top));
+    p.drawLine(QPointF(left, gnd), QPointF(right, gnd));
+    coil(p, coilX, top, coilR, turns, small ? 2 : width(3.5 * u));
+    capacitor(p, capX, top, gnd, plateLength, gap, wire, plate);
+    if (small)
+        return;
+
+    dot(p, QPointF(capX, top), 0.9 * wire);
+    dot(p, QPointF(capX, gnd), 0.9 * wire);
+    if (n < 48)
+        return;
+    for (qreal x : {left, right})
+        for (qreal y : {top, gnd})
+            terminal(p, QPointF(x, y), 2.2 * u, std::max<qreal>(1, 1.1 * u));
+}
+
 // ------------------------------------------------------------------ output
 
 struct Picture {
@@ -825,6 +918,45 @@ bool toPalette16(const QImage &argb, QImage &out)
     return true;
 }
 
+// The application icon in an icon theme tree under `dir`: a scalable SVG
+// and a PNG for each size a panel or menu asks for.
+bool writeAppIcon(const QDir &dir)
+{
+    const QString name = QStringLiteral(VORLAP_APP_ID);
+    const QString svgDir = QStringLiteral("hicolor/scalable/apps");
+    if (!dir.mkpath(svgDir))
+        return false;
+    {
+        QSvgGenerator svg;
+        svg.setFileName(dir.filePath(svgDir + QLatin1Char('/') + name + QStringLiteral(".svg")));
+        // 96 dpi, so that the size in millimetres reads as 128 pixels.
+        svg.setResolution(96);
+        svg.setSize(QSize(128, 128));
+        svg.setViewBox(QRect(0, 0, 128, 128));
+        svg.setTitle(QStringLiteral("Vorlap Simulator"));
+        svg.setDescription(QStringLiteral("An L network: series coil, shunt capacitor"));
+        QPainter p;
+        if (!p.begin(&svg))
+            return false;
+        p.setRenderHint(QPainter::Antialiasing, true);
+        drawAppIcon(p, svg.size());
+    }
+    for (int n : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString sub = QStringLiteral("hicolor/%1x%1/apps").arg(n);
+        QImage img(n, n, QImage::Format_ARGB32);
+        img.fill(Qt::transparent);
+        {
+            QPainter p(&img);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            drawAppIcon(p, img.size());
+        }
+        if (!dir.mkpath(sub) ||
+            !img.save(dir.filePath(sub + QLatin1Char('/') + name + QStringLiteral(".png")), "PNG"))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -832,8 +964,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s IMAGEDIR [ICONDIR]\n", argv[0]);
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -870,6 +1002,10 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
+    }
+    if (argc == 3 && !writeAppIcon(QDir(QString::fromLocal8Bit(argv[2])))) {
+        std::fprintf(stderr, "cannot write the application icon under %s\n", argv[2]);
+        return 1;
     }
     return 0;
 }
