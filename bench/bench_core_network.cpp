@@ -37,6 +37,25 @@ template <bool Trx> void evaluation(benchmark::State &state)
     state.counters["allocations"] = double(allocations.load() - before);
 }
 
+// With real components: the input impedance, its SWR and every power
+// figure of the setting in one call, at Q 100 / 500.
+template <bool Trx> void lossyEvaluation(benchmark::State &state)
+{
+    const auto z = loads();
+    LCNet::ComponentSettings comp;
+    comp.enabled = true;
+    comp.qL = 100;
+    comp.qC = 500;
+    const LCNet::NetworkParts parts = LCNet::networkParts(14e6, 1.65e-6, 180e-12, comp);
+    unsigned i = 0;
+    const long before = allocations.load();
+    for (auto _ : state) {
+        const Impedance &load = z[i++ % z.size()];
+        benchmark::DoNotOptimize(LCNet::powerFigures(Trx, parts, load, comp));
+    }
+    state.counters["allocations"] = double(allocations.load() - before);
+}
+
 // The Brute Force inner loop: every capacitor step at one inductor step.
 template <bool Trx> void capacitorRow(benchmark::State &state)
 {
@@ -64,6 +83,8 @@ template <bool Trx> void capacitorRow(benchmark::State &state)
 
 BENCHMARK_TEMPLATE(evaluation, false)->Name("evaluation/CAntenna");
 BENCHMARK_TEMPLATE(evaluation, true)->Name("evaluation/CTrx");
+BENCHMARK_TEMPLATE(lossyEvaluation, false)->Name("lossyEvaluation/CAntenna");
+BENCHMARK_TEMPLATE(lossyEvaluation, true)->Name("lossyEvaluation/CTrx");
 BENCHMARK_TEMPLATE(capacitorRow, false)->Name("capacitorRow/CAntenna");
 BENCHMARK_TEMPLATE(capacitorRow, true)->Name("capacitorRow/CTrx");
 

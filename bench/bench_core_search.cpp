@@ -19,6 +19,37 @@ void bruteForce(benchmark::State &state)
     state.counters["allocations"] = double(allocations.load() - before);
 }
 
+// Brute Force with real components (Q 100 / 500) on the default banks.
+void bruteForceLossy(benchmark::State &state)
+{
+    LCNet::Calculator calc;
+    const long before = allocations.load();
+    for (auto _ : state) {
+        calc.clear();
+        calc.components.enabled = true;
+        calc.components.qL = 100;
+        calc.components.qC = 500;
+        benchmark::DoNotOptimize(calc.bruteForceSearch());
+    }
+    state.counters["allocations"] = double(allocations.load() - before);
+}
+
+// 12 + 12 relays: 2 x 16.7 million settings, split over the cores.
+void bruteForce12x12(benchmark::State &state)
+{
+    LCNet::BankSpec l, c;
+    LCNet::BankSpec::fromText("12: 0; 0.005, 0.01, 0.02, 0.04, 0.08, 0.16, 0.32, 0.64, 1.28, "
+                              "2.56, 5.12, 10.24",
+                              &l);
+    LCNet::BankSpec::fromText("12: 0; 1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048", &c);
+    LCNet::Calculator calc;
+    calc.setBanks(l, c);
+    const LCNet::TuneProblem problem = LCNet::TuneProblem::of(calc);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LCNet::bruteForceSearch(problem).swr);
+    state.counters["settings"] = 2.0 * 4096 * 4096;
+}
+
 void smartTune(benchmark::State &state)
 {
     LCNet::Calculator calc;
@@ -74,6 +105,8 @@ void mismatchWholeWalk(benchmark::State &state)
 } // namespace
 
 BENCHMARK(bruteForce)->Unit(benchmark::kMillisecond);
+BENCHMARK(bruteForceLossy)->Unit(benchmark::kMillisecond);
+BENCHMARK(bruteForce12x12)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(smartTune)->Unit(benchmark::kMicrosecond);
 BENCHMARK(mismatchWholeWalk)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3);
 

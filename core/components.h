@@ -63,12 +63,15 @@ inline Impedance zInOfParts(bool trx, const NetworkParts &p, const Impedance &lo
 // Where the power goes at one setting, for a transmitter of `power` watts
 // into 50 ohm. Currents and voltages are RMS unless named peak.
 struct PowerFigures {
+    // The input impedance and its SWR as computeSWR gives it, so that one
+    // call serves a whole display.
+    Impedance zIn;
+    double swr = 0.0;
     double powerIn = 0.0;    // W entering the tuner, P (1 - |Γ|²)
     double powerLoad = 0.0;  // W reaching the load
     double lossL = 0.0;      // W dissipated in the coil
     double lossC = 0.0;      // W dissipated in the capacitor
     double efficiency = 0.0; // powerLoad / powerIn; NaN when nothing enters
-    double currentIn = 0.0;  // A
     double currentL = 0.0;   // A
     double voltageC = 0.0;   // V across the whole capacitor branch
     double voltageCPeak = 0.0;

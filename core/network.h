@@ -71,13 +71,18 @@ inline Impedance matchedZLoadCTrx(double f, double l, double c)
 // active load.
 inline constexpr double TotalReflectionLimit = 1.0 + 0x1p-50;
 
-// Negative for an active load (|Γ| clearly above 1); NaN for NaN input.
-inline double computeSWR(const Impedance &z0, const Impedance &z)
+// The SWR of |Γ| = g against Z0, and of an impedance z against z0:
+// negative for an active load (|Γ| clearly above 1); NaN for NaN input.
+inline double swrOfReflection(double g)
 {
-    const double g = ((z - z0) / (z + z0)).abs();
     if (1.0 - g == 0.0 || (g > 1.0 && g <= TotalReflectionLimit))
         return Infinity;
     return (1.0 + g) / (1.0 - g);
+}
+
+inline double computeSWR(const Impedance &z0, const Impedance &z)
+{
+    return swrOfReflection(((z - z0) / (z + z0)).abs());
 }
 
 // Total reflection returns all the forward power rather than inf/inf.

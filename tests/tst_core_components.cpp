@@ -37,9 +37,9 @@ Circuit solve(bool trx, double kHz, double uH, double pF, double qL, double qC, 
     } else {
         c.zIn = zl + load * zc / (load + zc);
     }
-    const double g = std::abs((c.zIn - 50.0) / (c.zIn + 50.0));
-    c.pIn = power * (1 - g * g);
-    const cplx iIn = std::sqrt(c.pIn / c.zIn.real());
+    // The transmitter: a source of `power` watts available into 50 ohm.
+    const cplx iIn = std::sqrt(4 * 50 * power) / (c.zIn + 50.0);
+    c.pIn = std::norm(iIn) * c.zIn.real();
     if (trx) {
         const cplx v = iIn * c.zIn;
         c.vC = v;
@@ -107,11 +107,15 @@ private slots:
                 const Impedance plain =
                     LCNet::networkInput(c->netType, kHz * 1e3, uH * 1e-6, pF * 1e-12, load);
                 QVERIFY(!std::memcmp(&z, &plain, sizeof z));
+                QVERIFY(!std::memcmp(&f.zIn, &plain, sizeof z));
             }
+            QCOMPARE(f.swr, c->currentSWR());
             // The watts balance, and the load's share agrees with its own current.
             QVERIFY(close(f.powerIn, f.powerLoad + f.lossL + f.lossC, 1e-12));
             QVERIFY(close(f.powerLoad, ref.pLoad, 1e-10));
-            QVERIFY(close(f.powerIn, ref.pIn, 1e-9));
+            QVERIFY(close(f.powerIn, ref.pIn, 1e-12));
+            const double g = std::abs((ref.zIn - 50.0) / (ref.zIn + 50.0));
+            QVERIFY(close(f.powerIn, 100 * (1 - g * g), 1e-9));
             QVERIFY(close(f.currentL, std::abs(ref.iL), 1e-9));
             QVERIFY(close(f.voltageC, std::abs(ref.vC), 1e-9));
             QVERIFY(close(f.voltageCPeak, std::sqrt(2.0) * f.voltageC, 1e-15));
