@@ -283,7 +283,12 @@ int run(const QStringList &arguments)
     try {
         return runCommand(arguments);
     } catch (const UsageError &error) {
-        std::fprintf(stderr, "vorlap-cli: %s\n", error.message.toLocal8Bit().constData());
+        // One line, whatever the quoted argument holds.
+        QString line = error.message;
+        for (QChar &ch : line)
+            if (ch < QLatin1Char(' '))
+                ch = QLatin1Char('?');
+        std::fprintf(stderr, "vorlap-cli: %s\n", line.toLocal8Bit().constData());
         return 2;
     }
 }
