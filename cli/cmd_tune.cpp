@@ -25,9 +25,9 @@ struct Match {
 
 // -1 for a value that is no step: a search that meets no finite SWR leaves
 // the setting it started from.
-int stepOf(const std::array<double, LCNet::TableSize> &table, double value)
+int stepOf(const LCNet::StepTable &table, double value)
 {
-    for (int i = 0; i < LCNet::TableSize; ++i)
+    for (int i = 0; i < table.size(); ++i)
         if (table[i] == value)
             return i;
     return -1;
@@ -53,8 +53,8 @@ void search(Calculator &calc, int (Calculator::*algorithm)(), const char *key, c
 
     out.beginObject(key, label);
     out.config("config", calc.netType);
-    out.integer("l_step", "L step", stepOf(LCNet::LTable, calc.inductance));
-    out.integer("c_step", "C step", stepOf(LCNet::CTable, calc.capacitance));
+    out.integer("l_step", "L step", stepOf(calc.inductorSteps(), calc.inductance));
+    out.integer("c_step", "C step", stepOf(calc.capacitorSteps(), calc.capacitance));
     out.number("l_uh", "L", calc.inductance, "uH");
     out.number("c_pf", "C", calc.capacitance, "pF");
     out.impedance("zin", "Z in", zIn);
