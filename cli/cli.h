@@ -34,6 +34,10 @@ namespace Opt
 {
 extern const Option settings, format, help, version;
 extern const Option freq, load, l, c, config, lowSwr, length, velocityFactor;
+// Real components (zin, tune), the user's banks (tune and the searches),
+// the cable (antenna, sweep).
+extern const Option qL, qC, power, lBank, cBank, cable, cableLoss, cableZ0;
+extern const std::vector<const Option *> componentOptions, bankOptions, cableOptions;
 } // namespace Opt
 
 class Output;
@@ -67,6 +71,8 @@ public:
     QStringList positional() const;
 
     bool isSet(const Option &option) const;
+    // Whether the command has this option at all.
+    bool takes(const Option &option) const;
     QString text(const Option &option) const;  // required
     double number(const Option &option) const; // required
     double number(const Option &option, double fallback) const;
@@ -77,7 +83,11 @@ public:
     // --config antenna|trx, antenna by default.
     LCNet::Calculator::NetType config() const;
     // A calculator with the settings applied; the window's defaults else.
+    // The component, bank and cable options of the command override them.
     std::unique_ptr<LCNet::Calculator> calculator() const;
+    // Whether the power figures belong in the output: a component option was
+    // given, or the settings turn real components on.
+    bool componentsOn() const;
 
 private:
     const Command &cmd;
@@ -123,6 +133,11 @@ private:
     QByteArray out;
     std::vector<Level> levels{Level{}};
 };
+
+// The currents, voltages and powers of a setting under the keys
+// efficiency, power_in_w, power_load_w, loss_l_w, loss_c_w, i_l_rms_a,
+// v_c_rms_v, v_c_peak_v.
+void writePowerFigures(Output &out, const LCNet::PowerFigures &f);
 
 // Runs one command line (without the program name); returns the exit status.
 int run(const QStringList &arguments);

@@ -36,7 +36,7 @@ int stepOf(const LCNet::StepTable &table, double value)
 // One algorithm as Auto Tune runs it: every foundMatch in order, then the
 // setting the search leaves and its figures.
 void search(Calculator &calc, int (Calculator::*algorithm)(), const char *key, const char *label,
-            Output &out)
+            bool figures, Output &out)
 {
     std::vector<Match> matches;
     const QMetaObject::Connection connection =
@@ -60,6 +60,8 @@ void search(Calculator &calc, int (Calculator::*algorithm)(), const char *key, c
     out.impedance("zin", "Z in", zIn);
     out.number("swr", "SWR", swr);
     out.integer("evaluations", "Evaluations", evaluations);
+    if (figures)
+        writePowerFigures(out, calc.powerFigures());
     out.beginList("matches", "Matches");
     for (const Match &m : matches) {
         out.beginObject(nullptr, nullptr);
@@ -94,9 +96,10 @@ void run(const Invocation &in, Output &out)
         throw UsageError{QStringLiteral("tune: BruteForce and SmartTune are both off in the "
                                         "settings; choose a search with --algorithm")};
     if (which != QLatin1String("smart"))
-        search(*calc, &Calculator::bruteForceSearch, "brute", "Brute Force", out);
+        search(*calc, &Calculator::bruteForceSearch, "brute", "Brute Force", in.componentsOn(),
+               out);
     if (which != QLatin1String("brute"))
-        search(*calc, &Calculator::smartTuneSearch, "smart", "Smart Tune", out);
+        search(*calc, &Calculator::smartTuneSearch, "smart", "Smart Tune", in.componentsOn(), out);
 }
 
 } // namespace
@@ -104,8 +107,10 @@ void run(const Invocation &in, Output &out)
 extern const Command tuneCommand{
     "tune",
     "the best L/C setting for a load, with every match",
-    "--freq KHZ --load R,X [--algorithm brute|smart|both] [--low-swr S]",
-    {&Opt::freq, &Opt::load, &algorithm, &Opt::lowSwr},
+    "--freq KHZ --load R,X [--algorithm brute|smart|both] [--low-swr S] [--q-l Q] [--q-c Q] "
+    "[--power W] [--l-bank BANK] [--c-bank BANK]",
+    {&Opt::freq, &Opt::load, &algorithm, &Opt::lowSwr, &Opt::qL, &Opt::qC, &Opt::power, &Opt::lBank,
+     &Opt::cBank},
     run};
 
 } // namespace Cli

@@ -6,7 +6,8 @@ namespace Cli
 namespace
 {
 
-// The window's live display: its six figures at 100 W forward power.
+// The window's live display: its six figures at 100 W forward power, and
+// with real components the currents, voltages and powers at the set power.
 void run(const Invocation &in, Output &out)
 {
     const auto calc = in.calculator();
@@ -28,14 +29,18 @@ void run(const Invocation &in, Output &out)
     out.number("transmission_loss_db", "Transmission loss",
                LCNet::transmissionLoss(reflected, 100.0), "dB");
     out.number("return_loss_db", "Return loss", LCNet::returnLoss(reflected, 100.0), "dB");
+    if (in.componentsOn())
+        writePowerFigures(out, calc->powerFigures());
 }
 
 } // namespace
 
-extern const Command zinCommand{"zin",
-                                "input impedance, SWR and losses of one tuner setting",
-                                "--freq KHZ --load R,X --l UH --c PF [--config antenna|trx]",
-                                {&Opt::freq, &Opt::load, &Opt::l, &Opt::c, &Opt::config},
-                                run};
+extern const Command zinCommand{
+    "zin",
+    "input impedance, SWR and losses of one tuner setting",
+    "--freq KHZ --load R,X --l UH --c PF [--config antenna|trx] "
+    "[--q-l Q] [--q-c Q] [--power W]",
+    {&Opt::freq, &Opt::load, &Opt::l, &Opt::c, &Opt::config, &Opt::qL, &Opt::qC, &Opt::power},
+    run};
 
 } // namespace Cli

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace Cli
@@ -28,6 +29,22 @@ const Option length{"length", "M", "cable length in metres (DefaultCableLength s
 const Option velocityFactor{"velocity-factor", "V",
                             "velocity factor of the cable "
                             "(VelocityFactor setting)"};
+const Option qL{"q-l", "Q", "Q of the inductor (real components; default: lossless)"};
+const Option qC{"q-c", "Q", "Q of the capacitor (real components; default: lossless)"};
+const Option power{"power", "W",
+                   "transmitter power in watts for the currents and voltages "
+                   "(default 100)"};
+const Option lBank{"l-bank", "BANK",
+                   "the inductor bank as \"RELAYS: MINIMUM; V1, V2, ...\" in uH, e.g. "
+                   "\"7: 0; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2\""};
+const Option cBank{"c-bank", "BANK", "the capacitor bank, likewise in pF"};
+const Option cable{"cable", "TYPE",
+                   "cable type: rg58, rg8x, rg213, lmr400, window450, twinlead300 or custom"};
+const Option cableLoss{"cable-loss", "DB", "matched cable loss in dB per 100 m at 10 MHz"};
+const Option cableZ0{"cable-z0", "OHM", "characteristic impedance of the cable"};
+const std::vector<const Option *> componentOptions{&qL, &qC, &power};
+const std::vector<const Option *> bankOptions{&lBank, &cBank};
+const std::vector<const Option *> cableOptions{&cable, &cableLoss, &cableZ0};
 } // namespace Opt
 
 namespace
@@ -146,10 +163,76 @@ LCNet::Calculator::NetType Invocation::config() const
     return word == QLatin1String("trx") ? LCNet::Calculator::CTrx : LCNet::Calculator::CAntenna;
 }
 
+bool Invocation::componentsOn() const
+{
+    for (const Option *option : Opt::componentOptions)
+        if (takes(*option) && isSet(*option))
+            return true;
+    return fileSettings.components.enabled;
+}
+
+bool Invocation::takes(const Option &option) const
+{
+    return std::find(cmd.options.begin(), cmd.options.end(), &option) != cmd.options.end();
+}
+
 std::unique_ptr<LCNet::Calculator> Invocation::calculator() const
 {
     auto calc = std::make_unique<LCNet::Calculator>();
-    LCNet::applySettings(*calc, fileSettings);
+    LCNet::Settings s = fileSettings;
+
+    // A Q, a power or a rating is a positive number; infinite Q is lossless.
+    auto positive = [&](const Option &option, double fallback) {
+        if (!takes(option) || !isSet(option))
+            return fallback;
+        const double v = number(option);
+        if (!(v > 0.0))
+            throw badValue(option, QStringLiteral("not a positive number"), text(option));
+        return v;
+    };
+    s.components.enabled = componentsOn();
+    s.components.qL = positive(Opt::qL, s.components.qL);
+    s.components.qC = positive(Opt::qC, s.components.qC);
+    s.components.power = positive(Opt::power, s.components.power);
+
+    auto bank = [&](const Option &option, LCNet::BankSpec &spec) {
+        if (!takes(option) || !isSet(option))
+            return;
+        QString why;
+        if (!LCNet::BankSpec::fromText(text(option), &spec, &why))
+            throw badValue(option, why, text(option));
+    };
+    bank(Opt::lBank, s.inductorBank);
+    bank(Opt::cBank, s.capacitorBank);
+
+    if (takes(Opt::cable) && isSet(Opt::cable)) {
+        const QString type = text(Opt::cable);
+        const LCNet::CablePreset *preset = LCNet::findCablePreset(type);
+        if (!preset && type != QLatin1String("custom")) {
+            QStringList keys;
+            for (const LCNet::CablePreset &p : LCNet::cablePresets())
+                keys << QLatin1String(p.key);
+            throw badValue(Opt::cable,
+                           QStringLiteral("not one of ") + keys.join(QStringLiteral(", ")) +
+                               QStringLiteral(", custom"),
+                           type);
+        }
+        s.cable.type = type;
+        if (preset) {
+            s.cable.impedance = preset->impedance;
+            s.cable.loss = preset->loss;
+            s.velocityFactor = preset->velocityFactor;
+        }
+    }
+    s.cable.impedance = positive(Opt::cableZ0, s.cable.impedance);
+    if (takes(Opt::cableLoss) && isSet(Opt::cableLoss)) {
+        const double loss = number(Opt::cableLoss);
+        if (!(loss >= 0.0) || std::isinf(loss))
+            throw badValue(Opt::cableLoss, QStringLiteral("not a loss of 0 dB or more"),
+                           text(Opt::cableLoss));
+        s.cable.loss = loss;
+    }
+    LCNet::applySettings(*calc, s);
     return calc;
 }
 

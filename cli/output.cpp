@@ -165,3 +165,22 @@ QByteArray Output::result() const
 }
 
 } // namespace Cli
+
+namespace Cli
+{
+
+void writePowerFigures(Output &out, const LCNet::PowerFigures &f)
+{
+    out.number("efficiency", "Efficiency", f.efficiency);
+    out.number("power_in_w", "Power into the tuner", f.powerIn, "W");
+    out.number("power_load_w", "Power into the load", f.powerLoad, "W");
+    out.number("loss_l_w", "Loss in L", f.lossL, "W");
+    out.number("loss_c_w", "Loss in C", f.lossC, "W");
+    out.number("i_l_rms_a", "I(L) RMS", f.currentL, "A");
+    out.number("v_c_rms_v", "V(C) RMS", f.voltageC, "V");
+    out.number("v_c_peak_v", "V(C) peak", f.voltageCPeak, "V");
+    out.boolean("i_l_over_rating", "I(L) beyond the rating", f.currentOver);
+    out.boolean("v_c_over_rating", "V(C) beyond the rating", f.voltageOver);
+}
+
+} // namespace Cli

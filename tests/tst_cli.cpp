@@ -293,6 +293,51 @@ private slots:
         CHECK_SAME(r.json["antenna"], Impedance(20, 100));
     }
 
+    // Real components, the user's banks and a real cable: the core's figures
+    // under the added keys; --power moves no figure of the plain display.
+    void componentsBanksAndCable()
+    {
+        const QStringList zin{"zin",  "--freq", "14000", "--load", "20,100", "--l",
+                              "1.65", "--c",    "180",   "--q-l",  "100"};
+        const Result r = cli(zin + QStringList{"--power", "400"});
+        const Result lowPower = cli(zin + QStringList{"--power", "5"});
+        QCOMPARE(r.status, 0);
+        Calculator calc;
+        calc.setInductance(1.65);
+        calc.setCapacitance(180);
+        calc.components.enabled = true;
+        calc.components.qL = 100;
+        calc.components.power = 400;
+        const LCNet::PowerFigures f = calc.powerFigures();
+        CHECK_SAME(r.json["zin"], calc.inputImpedance());
+        CHECK_SAME(r.json["efficiency"], f.efficiency);
+        CHECK_SAME(r.json["v_c_peak_v"], f.voltageCPeak);
+        CHECK_SAME(r.json["loss_l_w"], f.lossL);
+        QCOMPARE(r.json["reflected_percent"], lowPower.json["reflected_percent"]);
+        QVERIFY(r.json["power_in_w"].toDouble() > 70 * lowPower.json["power_in_w"].toDouble());
+        QVERIFY(!cli({"zin", "--freq", "1", "--load", "1,1", "--l", "1", "--c", "1"})
+                     .json.contains("efficiency"));
+        for (const char *q : {"0", "-5", "nan"}) {
+            const Result bad = cli(zin + QStringList{"--q-c", q});
+            QVERIFY(bad.status == 2 && bad.out.isEmpty() && bad.err.contains("--q-c"));
+        }
+
+        const Result small =
+            cli({"tune", "--freq", "14000", "--load", "20,100", "--algorithm", "brute", "--l-bank",
+                 "2: 0.5; 1, 2", "--c-bank", "2: 10; 50, 100"});
+        QCOMPARE(small.json["brute"]["evaluations"].toInt(), 32);
+        QVERIFY(small.json["brute"]["l_step"].toInt() >= 0 &&
+                small.json["brute"]["l_step"].toInt() < 4);
+        const Result badBank = cli({"tune", "--freq", "1", "--load", "1,1", "--l-bank", "2: 0; 1"});
+        QVERIFY(badBank.status == 2 && badBank.err.contains("--l-bank"));
+
+        // Through 30 m of lossy line the mismatch at the tuner is milder.
+        const Result line = cli({"antenna", "--freq", "14200", "--load", "60,40", "--length", "30",
+                                 "--cable", "rg213"});
+        QVERIFY(line.json["swr_line_tuner"].toDouble() < line.json["swr_line_antenna"].toDouble());
+        QVERIFY(!cli({"antenna", "--freq", "14200", "--load", "60,40"}).json.contains("cable"));
+    }
+
     void errors_data()
     {
         QTest::addColumn<QStringList>("args");
