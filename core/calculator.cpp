@@ -45,6 +45,7 @@ Calculator *Calculator::clone() const
     c->velocityFactor = velocityFactor;
     c->components = components;
     c->cable = cable;
+    c->settleTime = settleTime;
     c->lSteps = lSteps;
     c->cSteps = cSteps;
     return c;
@@ -69,6 +70,7 @@ void Calculator::clear()
     velocityFactor = 0.66;
     components = ComponentSettings();
     cable = CableSpec();
+    settleTime = 0.010;
     lSteps = StepTable::defaultInductor();
     cSteps = StepTable::defaultCapacitor();
     emit dataChanged(this);

@@ -74,6 +74,7 @@ public:
     double velocityFactor = 0.0;
     ComponentSettings components;
     CableSpec cable;
+    double settleTime = 0.0; // s, a relay reading of a real tuner (tuning lab)
 
 signals:
     void dataChanged(LCNet::Calculator *calc);

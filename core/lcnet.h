@@ -12,6 +12,7 @@
 #include "loadfile.h"
 #include "network.h"
 #include "search.h"
+#include "session.h"
 #include "settings.h"
 
 #endif // LCNET_H

@@ -200,6 +200,7 @@ Settings settingsOf(const Calculator &c)
     s.capacitorBank = c.capacitorSteps().spec();
     s.components = c.components;
     s.cable = c.cable;
+    s.settleTime = c.settleTime;
     return s;
 }
 
@@ -218,6 +219,7 @@ void applySettings(Calculator &c, const Settings &s)
     c.setBanks(s.inductorBank, s.capacitorBank);
     c.components = s.components;
     c.cable = s.cable;
+    c.settleTime = s.settleTime;
 }
 
 } // namespace LCNet
