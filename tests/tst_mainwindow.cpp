@@ -73,60 +73,105 @@ private slots:
         QCOMPARE(status(), QString("marker"));
     }
 
-    void anyTextIsApplied_data()
+    void typingNeverLosesTheValue_data()
     {
         QTest::addColumn<QByteArray>("edit");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("applied");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("cleared") << QByteArray("edtRLoad") << ""
-                                 << "0";
-        QTest::newRow("garbage") << QByteArray("edtFreq") << "abc"
-                                 << "0";
-        QTest::newRow("exponent") << QByteArray("edtXLoad") << "1e3"
-                                  << "1000";
-        QTest::newRow("seven digits") << QByteArray("edtFreq") << "1234567"
-                                      << "1.23457e+06";
-        QTest::newRow("overflow") << QByteArray("edtXLoad") << "1e400"
-                                  << "inf";
-        QTest::newRow("nan") << QByteArray("edtRLoad") << "nan"
-                             << "nan";
+        const char *edits[] = {"edtRLoad", "edtXLoad", "edtFreq"};
+        const double before[] = {20, 100, 14000};
+        for (int k = 0; k < 3; ++k) {
+            const QByteArray edit(edits[k]);
+            // Each text passes through one that is no number yet: "-", ".", "1e".
+            QTest::addRow("%s -25", edits[k]) << edit << "-25" << -25.0 << "-25";
+            QTest::addRow("%s .5", edits[k]) << edit << ".5" << 0.5 << "0.5";
+            QTest::addRow("%s 1e3", edits[k]) << edit << "1e3" << 1000.0 << "1000";
+            QTest::addRow("%s ten digits", edits[k])
+                << edit << "1234567.891" << 1234567.891 << "1234567.891";
+            QTest::addRow("%s 1e", edits[k]) << edit << "1e" << 1.0 << "1";
+            QTest::addRow("%s abc", edits[k])
+                << edit << "abc" << before[k] << LCNet::shortestText(before[k]);
+            QTest::addRow("%s cleared", edits[k])
+                << edit << "" << before[k] << LCNet::shortestText(before[k]);
+        }
+        QTest::newRow("overflow") << QByteArray("edtXLoad") << "1e400" << qInf() << "inf";
+        QTest::newRow("negative zero") << QByteArray("edtRLoad") << "-0" << -0.0 << "-0";
     }
-    void anyTextIsApplied()
+    void typingNeverLosesTheValue()
     {
         QFETCH(QByteArray, edit);
         QFETCH(QString, typed);
+        QFETCH(double, applied);
         QFETCH(QString, shown);
         start();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         auto *field = find<QLineEdit>(edit.constData());
-        // Pasted over the whole text, as typing "1e3" would apply "1e" as 0.
+        auto value = [&] {
+            return edit == "edtFreq"    ? calc()->frequency
+                   : edit == "edtXLoad" ? calc()->loadImpedance.X
+                                        : calc()->loadImpedance.R;
+        };
+        const QColor normal = field->palette().color(QPalette::Text);
+        field->setFocus();
         field->selectAll();
-        field->insert(typed);
+        QTest::keyClick(field, Qt::Key_Delete);
+        for (int n = 1; n <= typed.size(); ++n) {
+            QTest::keyClicks(field, typed.mid(n - 1, 1));
+            // Never rewritten while typed into; a text that is no number
+            // is shown as such and applies nothing.
+            QCOMPARE(field->text(), typed.left(n));
+            bool ok = false;
+            const double number = typed.left(n).toDouble(&ok);
+            const bool isNumber = ok || qIsInf(number);
+            if (isNumber)
+                QCOMPARE(value(), number);
+            QCOMPARE(field->palette().color(QPalette::Text) == normal, isNumber);
+        }
+        QCOMPARE(value(), applied);
+        QVERIFY(!find<QLabel>("lblSWR")->text().isEmpty());
+        // Return shows the value in force and keeps the focus; so does
+        // leaving the field.
+        QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(field->text(), shown);
-        QCOMPARE(QString::number(edit == "edtFreq"    ? calc()->frequency
-                                 : edit == "edtXLoad" ? calc()->loadImpedance.X
-                                                      : calc()->loadImpedance.R,
-                                 'g', 6),
-                 shown);
-        QVERIFY(!text("lblSWR").isEmpty());
+        QCOMPARE(field->palette().color(QPalette::Text), normal);
+        QTest::keyClicks(field, "x");
+        find<QComboBox>("cmbC")->setFocus();
+        QCOMPARE(field->text(), shown);
+        QCOMPARE(value(), applied);
+
+        // A text set from elsewhere that is no number is never left shown.
+        field->setText("-");
+        QCOMPARE(field->text(), shown);
     }
 
-    void typedValueOffTheListStaysApplied()
+    void typedListValueIsAppliedUnrounded()
     {
         start();
         auto *cmbL = find<QComboBox>("cmbL");
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        cmbL->setFocus();
         cmbL->lineEdit()->selectAll();
-        QTest::keyClicks(cmbL->lineEdit(), "13.3");
+        QTest::keyClicks(cmbL->lineEdit(), "13.2571234");
         QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
-        QCOMPARE(calc()->inductance, 13.3);
+        QCOMPARE(calc()->inductance, 13.2571234);
         QCOMPARE(cmbL->count(), 256);
-        // A later recalculation neither clears it nor drags it to step 0.
+        // A later recalculation neither rounds it, clears it nor drags it to step 0.
         setText("edtRLoad", "25");
-        QCOMPARE(calc()->inductance, 13.3);
-        QCOMPARE(cmbL->currentText(), QString("13.3"));
+        QCOMPARE(cmbL->currentText(), QString("13.2571234"));
         QVERIFY(find<QSlider>("horizontalSlider")->value() != 0);
+        // A text that is no number keeps the value; leaving applies a typed one.
+        cmbL->lineEdit()->selectAll();
+        QTest::keyClicks(cmbL->lineEdit(), "abc");
+        QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
+        QCOMPARE(calc()->inductance, 13.2571234);
+        QCOMPARE(cmbL->currentText(), QString("13.2571234"));
         cmbL->lineEdit()->selectAll();
         QTest::keyClicks(cmbL->lineEdit(), "0.6");
-        QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
+        find<QLineEdit>("edtFreq")->setFocus();
+        QCOMPARE(calc()->inductance, 0.6);
         QCOMPARE(find<QSlider>("horizontalSlider")->value(), 7);
     }
 
@@ -149,6 +194,14 @@ private slots:
         QCOMPARE(reflected->value(), 11);
         QCOMPARE(text("lblRetLoss"), QString("9.54243 dB"));
         QCOMPARE(text("lblTrxLoss"), QString("0.511525 dB"));
+        // An active load's negative SWR, and NaN, leave the bars as they were.
+        setText("edtRLoad", "-10");
+        QCOMPARE(text("lblSWR"), QString("<b>-5</b>"));
+        QCOMPARE(reflected->value(), 11);
+        setText("edtRLoad", "nan");
+        QCOMPARE(bar->value(), 19);
+        QCOMPARE(reflected->value(), 11);
+        setText("edtRLoad", "100");
         setText("edtXLoad", "-12.5");
         QCOMPARE(text("lblZIn"), QString("<b>100 -j 12.5</b>"));
 
@@ -176,12 +229,6 @@ private slots:
         QCOMPARE(text("lblPRef"), QString("100.0/0.0  "));
         QCOMPARE(text("lblTrxLoss"), QString("inf dB"));
         QCOMPARE(text("lblRetLoss"), QString("0 dB"));
-        QCOMPARE(reflected->value(), 99);
-        // An active load's negative SWR, and NaN, leave the bars as they were.
-        setText("edtRLoad", "-10");
-        QCOMPARE(text("lblSWR"), QString("<b>-5</b>"));
-        setText("edtRLoad", "nan");
-        QCOMPARE(bar->value(), 100);
         QCOMPARE(reflected->value(), 99);
     }
 
