@@ -1,6 +1,8 @@
+#include "contrast.h"
 #include "resources.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QResource>
 #include <QtTest>
 
@@ -40,6 +42,36 @@ private slots:
         const QByteArray png = resource.uncompressedData();
         QVERIFY(png.startsWith("\x89PNG\r\n\x1a\n") && png.mid(12, 4) == "IHDR");
         QCOMPARE(int(uchar(png.at(25))), colourType);
+        if (colourType != 2)
+            showsOnDarkWindows(QImage(path).convertToFormat(QImage::Format_ARGB32));
+    }
+
+private:
+    // A picture on a transparent ground: whatever stands out from a light
+    // window stands out from a dark one too, at least as an outline within
+    // a few pixels.
+    static void showsOnDarkWindows(const QImage &picture)
+    {
+        const QColor light(239, 239, 239), dark(53, 53, 53);
+        auto onto = [&](const QColor &window) {
+            QImage shown(picture.size(), QImage::Format_ARGB32);
+            shown.fill(window);
+            QPainter(&shown).drawImage(0, 0, picture);
+            return shown;
+        };
+        const QImage onLight = onto(light), onDark = onto(dark);
+        const QRect all = picture.rect();
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                if (contrast(onLight.pixelColor(x, y), light) < 3.0)
+                    continue;
+                bool shows = false;
+                const QRect near = QRect(x - 4, y - 4, 9, 9) & all;
+                for (int v = near.top(); v <= near.bottom() && !shows; ++v)
+                    for (int u = near.left(); u <= near.right() && !shows; ++u)
+                        shows = contrast(onDark.pixelColor(u, v), dark) >= 3.0;
+                QVERIFY2(shows, qPrintable(QString("lost at %1,%2").arg(x).arg(y)));
+            }
     }
 };
 
