@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -20,6 +21,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -94,6 +96,24 @@ constexpr int MaxReportRows = 1000;
 // Searches and typing repaint the window at most this often (ms).
 constexpr int RepaintInterval = 50;
 
+// Lays the form out at the viewport's size, or at its minimum size where
+// the viewport is smaller. QScrollArea's own resizing would ask a form with
+// word-wrapped labels for its preferred height, and scroll where nothing
+// needs to.
+class FormScrollArea : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QScrollArea::resizeEvent(event);
+        if (QWidget *form = widget())
+            form->resize(viewport()->size().expandedTo(form->minimumSizeHint()));
+    }
+};
+
 // Keeps the wait cursor for exactly the life of one command.
 class WaitCursor
 {
@@ -118,10 +138,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     // On a screen lower than the form, the form scrolls rather than being
     // cut off; the "Results" pane takes any extra height.
-    auto *scroll = new QScrollArea(this);
+    auto *scroll = new FormScrollArea(this);
     scroll->setObjectName(QStringLiteral("scrollArea"));
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
     scroll->setWidget(takeCentralWidget());
     setCentralWidget(scroll);
     ui->verticalLayout->setStretchFactor(ui->groupBox_3, 1);
@@ -188,8 +207,12 @@ void MainWindow::fitInto(const QRect &available)
     const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
                            frame.right() - inner.right(), frame.bottom() - inner.bottom());
     const QSize room = available.marginsRemoved(margins).size();
+    // A form that scrolls up and down needs the scroll bar's width beside it.
+    QSize wanted = size();
+    if (room.height() < formMinimumSize.height())
+        wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     setMinimumSize(formMinimumSize.boundedTo(room).expandedTo(QSize(1, 1)));
-    resize(size().boundedTo(room).expandedTo(minimumSize()));
+    resize(wanted.boundedTo(room).expandedTo(minimumSize()));
 
     // Centred, then pulled inside so that the title bar, menus and toolbar
     // stay reachable.
@@ -240,8 +263,10 @@ void MainWindow::appendLog(const QString &html)
 
 void MainWindow::showNewestLog()
 {
+    // Moving the cursor lays the pane out to its end, down to the margin.
     ui->teLog->moveCursor(QTextCursor::End);
     ui->teLog->ensureCursorVisible();
+    ui->teLog->verticalScrollBar()->setValue(ui->teLog->verticalScrollBar()->maximum());
 }
 
 void MainWindow::keepPainting()
@@ -671,11 +696,15 @@ QString MainWindow::askText(const QString &title, const QString &label, const QS
     prompt.setLabelText(label);
     prompt.setTextValue(initial);
     // Wide enough for the whole title beside the window manager's icon and
-    // buttons, in a bold title font.
+    // buttons, in a bold title font. The dialog takes its size from its
+    // layout, so the text field is what is widened.
     QFont titleFont = prompt.font();
     titleFont.setBold(true);
     const QFontMetrics metrics(titleFont);
-    prompt.setMinimumWidth(metrics.horizontalAdvance(title) + 8 * metrics.height());
+    const QMargins margins = prompt.layout() ? prompt.layout()->contentsMargins() : QMargins();
+    if (auto *field = prompt.findChild<QLineEdit *>())
+        field->setMinimumWidth(metrics.horizontalAdvance(title) + 8 * metrics.height() -
+                               margins.left() - margins.right());
     if (prompt.exec() != QDialog::Accepted)
         return QString();
     return prompt.textValue();

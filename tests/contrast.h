@@ -54,26 +54,26 @@ inline double textContrast(const QImage &grabbed, int frame = 3)
     return best;
 }
 
-// Pixels of a picture laid on `back` that stand out from it by the 3:1
-// that graphics need.
-inline int standingOut(const QImage &picture, const QColor &back)
+// Whatever stands out (3:1, as graphics need) from the light window in
+// `onLight` stands out from the dark one in `onDark` too, at least as an
+// outline within `reach` pixels. Returns the first pixel lost, if any.
+inline QPoint lostOnDark(const QImage &onLight, const QColor &light, const QImage &onDark,
+                         const QColor &dark, int reach)
 {
-    QImage shown(picture.size(), QImage::Format_ARGB32);
-    shown.fill(back);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x) {
-            const QColor c = picture.pixelColor(x, y);
-            const double a = c.alphaF();
-            shown.setPixelColor(x, y,
-                                QColor::fromRgbF(c.redF() * a + back.redF() * (1 - a),
-                                                 c.greenF() * a + back.greenF() * (1 - a),
-                                                 c.blueF() * a + back.blueF() * (1 - a)));
+    const QRect all = onLight.rect() & onDark.rect();
+    for (int y = all.top(); y <= all.bottom(); ++y)
+        for (int x = all.left(); x <= all.right(); ++x) {
+            if (contrast(onLight.pixelColor(x, y), light) < 3.0)
+                continue;
+            bool shows = false;
+            const QRect near = QRect(x - reach, y - reach, 2 * reach + 1, 2 * reach + 1) & all;
+            for (int v = near.top(); v <= near.bottom() && !shows; ++v)
+                for (int u = near.left(); u <= near.right() && !shows; ++u)
+                    shows = contrast(onDark.pixelColor(u, v), dark) >= 3.0;
+            if (!shows)
+                return QPoint(x, y);
         }
-    int n = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            n += contrast(shown.pixelColor(x, y), back) >= 3.0;
-    return n;
+    return QPoint(-1, -1);
 }
 
 inline QPalette darkPalette()

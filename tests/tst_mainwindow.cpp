@@ -1,5 +1,6 @@
 // The main window as a user drives it: start-up, the input panel, the live
 // results and the settings file.
+#include "contrast.h"
 #include "windowtest.h"
 
 #include <QComboBox>
@@ -8,6 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 
@@ -230,6 +233,92 @@ private slots:
         QCOMPARE(text("lblTrxLoss"), QString("inf dB"));
         QCOMPARE(text("lblRetLoss"), QString("0 dB"));
         QCOMPARE(reflected->value(), 99);
+    }
+
+    void fitsTheScreen_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("netbook") << QRect(0, 0, 1024, 600);
+        QTest::newRow("800x600 below a panel") << QRect(0, 24, 800, 576);
+        QTest::newRow("second monitor") << QRect(1920, 0, 1920, 1080);
+    }
+    void fitsTheScreen()
+    {
+        QFETCH(QRect, available);
+        start();
+        window->fitInto(available);
+        QCoreApplication::processEvents();
+        QVERIFY(available.contains(window->frameGeometry()));
+        QVERIFY(window->minimumHeight() <= available.height());
+        auto *scroll = find<QScrollArea>("scrollArea");
+        QCOMPARE(scroll->widget(), find<QWidget>("centralWidget"));
+        if (available.height() > 770) {
+            // Where it fits, the form keeps its size, centred.
+            QCOMPARE(window->size(), QSize(600, 770));
+            QCOMPARE(window->minimumSize(), QSize(600, 700));
+            QCOMPARE(window->geometry().center(), available.center());
+            QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        } else {
+            // Lower than the form: the rest is reached by scrolling.
+            const int hidden =
+                scroll->widget()->minimumSizeHint().height() - scroll->viewport()->height();
+            QVERIFY(hidden > 0);
+            QCOMPARE(scroll->verticalScrollBar()->maximum(), hidden);
+        }
+    }
+
+    void resultsTakeTheExtraHeight()
+    {
+        start();
+        // From a height at which no band is squeezed below its preferred size.
+        window->resize(window->width(), 900);
+        QCoreApplication::processEvents();
+        const char *bands[] = {"frame", "groupBox", "groupBox_2", "groupBox_3"};
+        int before[4];
+        for (int k = 0; k < 4; ++k)
+            before[k] = find<QWidget>(bands[k])->height();
+        window->resize(window->width(), window->height() + 200);
+        QCoreApplication::processEvents();
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(find<QWidget>(bands[k])->height(), before[k]);
+        QCOMPARE(find<QWidget>("groupBox_3")->height(), before[3] + 200);
+    }
+
+    void readableUnderADarkPalette()
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        const QPalette lightPalette = QApplication::palette();
+        start();
+        const QImage circuitsOnLight[] = {find<QRadioButton>("rbLC")->grab().toImage(),
+                                          find<QRadioButton>("rbCL")->grab().toImage()};
+        QApplication::setPalette(darkPalette());
+        QCoreApplication::processEvents();
+        const QImage circuitsOnDark[] = {find<QRadioButton>("rbLC")->grab().toImage(),
+                                         find<QRadioButton>("rbCL")->grab().toImage()};
+        double values[5];
+        const char *labels[] = {"lblZIn", "lblSWR", "lblPRef", "lblTrxLoss", "lblRetLoss"};
+        for (int k = 0; k < 5; ++k)
+            values[k] = textContrast(find<QLabel>(labels[k])->grab().toImage());
+        // A typed text that is no number, on the dark field.
+        auto *field = find<QLineEdit>("edtXLoad");
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, "-");
+        const QPalette marked = field->palette();
+        QApplication::setPalette(lightPalette);
+
+        for (int k = 0; k < 5; ++k)
+            QVERIFY2(values[k] >= 4.5, labels[k]);
+        QVERIFY(contrast(marked.color(QPalette::Text), marked.color(QPalette::Base)) >= 4.5);
+        QVERIFY(marked.color(QPalette::Text) != darkPalette().color(QPalette::Text));
+        for (int k = 0; k < 2; ++k) {
+            const QPoint lost = lostOnDark(circuitsOnLight[k], lightPalette.color(QPalette::Window),
+                                           circuitsOnDark[k], QColor(53, 53, 53), 3);
+            QVERIFY2(lost.x() < 0,
+                     qPrintable(QString("lost at %1,%2").arg(lost.x()).arg(lost.y())));
+        }
     }
 
     void settingsFileIsReadByGroupAndKey_data()
