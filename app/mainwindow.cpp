@@ -21,7 +21,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -141,6 +140,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     auto *scroll = new FormScrollArea(this);
     scroll->setObjectName(QStringLiteral("scrollArea"));
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(takeCentralWidget());
     setCentralWidget(scroll);
     ui->verticalLayout->setStretchFactor(ui->groupBox_3, 1);
@@ -199,24 +199,24 @@ QList<QLineEdit *> MainWindow::inputFields() const
     return {ui->edtRLoad, ui->edtXLoad, ui->edtFreq, ui->cmbL->lineEdit(), ui->cmbC->lineEdit()};
 }
 
-void MainWindow::fitInto(const QRect &available)
+QMargins MainWindow::frameWidths() const
 {
-    // The frame is known once the window manager has framed the window.
     const QRect frame = frameGeometry();
     const QRect inner = geometry();
-    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
-                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
-    const QSize room = available.marginsRemoved(margins).size();
-    // A form that scrolls up and down needs the scroll bar's width beside it.
-    QSize wanted = size();
-    if (room.height() < formMinimumSize.height())
-        wanted.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+void MainWindow::fitInto(const QRect &available)
+{
+    fittedFrame = frameWidths();
+    const QSize room = available.marginsRemoved(fittedFrame).size();
     setMinimumSize(formMinimumSize.boundedTo(room).expandedTo(QSize(1, 1)));
-    resize(wanted.boundedTo(room).expandedTo(minimumSize()));
+    resize(size().boundedTo(room).expandedTo(minimumSize()));
 
     // Centred, then pulled inside so that the title bar, menus and toolbar
     // stay reachable.
-    const QSize outer = size().grownBy(margins);
+    const QSize outer = size().grownBy(fittedFrame);
     QPoint topLeft = available.center() - QRect(QPoint(), outer).center();
     topLeft.setX(
         std::max(available.left(), std::min(topLeft.x(), available.right() + 1 - outer.width())));
@@ -225,17 +225,16 @@ void MainWindow::fitInto(const QRect &available)
     move(topLeft);
 }
 
-void MainWindow::showEvent(QShowEvent *event)
+void MainWindow::moveEvent(QMoveEvent *event)
 {
-    QMainWindow::showEvent(event);
-    if (fittedShown)
-        return;
-    fittedShown = true;
-    // Again with the real frame, once the window manager has added it.
-    QTimer::singleShot(0, this, [this] {
-        if (const QScreen *shown = screen())
-            fitInto(shown->availableGeometry());
-    });
+    QMainWindow::moveEvent(event);
+    // The frame's size is known only once the window manager has framed the
+    // shown window; fit again then, but never when the user moves it.
+    if (isVisible() && frameWidths() != fittedFrame)
+        QTimer::singleShot(0, this, [this] {
+            if (const QScreen *shown = screen())
+                fitInto(shown->availableGeometry());
+        });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

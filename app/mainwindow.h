@@ -40,7 +40,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private slots:
     void on_acnZChart_triggered();
@@ -76,6 +76,7 @@ private:
     void runTuneAlgorithm(const QString &heading, const QString &status,
                           int (LCNet::Calculator::*search)());
     void setCommandsEnabled(bool enabled);
+    QMargins frameWidths() const;
     void showStatus(const QString &text);
     void appendLog(const QString &html);
     void showNewestLog();
@@ -102,7 +103,8 @@ private:
     int matchCount = 0;
     QElapsedTimer paintClock;
     QSize formMinimumSize;
-    bool fittedShown = false;
+    // The window frame's widths when the window was last fitted to a screen.
+    QMargins fittedFrame;
 };
 
 #endif // MAINWINDOW_H
