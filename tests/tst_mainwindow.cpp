@@ -82,22 +82,16 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<double>("applied");
         QTest::addColumn<QString>("shown");
-        const char *edits[] = {"edtRLoad", "edtXLoad", "edtFreq"};
-        const double before[] = {20, 100, 14000};
-        for (int k = 0; k < 3; ++k) {
-            const QByteArray edit(edits[k]);
+        for (const char *edit : {"edtRLoad", "edtXLoad", "edtFreq"}) {
             // Each text passes through one that is no number yet: "-", ".", "1e".
-            QTest::addRow("%s -25", edits[k]) << edit << "-25" << -25.0 << "-25";
-            QTest::addRow("%s .5", edits[k]) << edit << ".5" << 0.5 << "0.5";
-            QTest::addRow("%s 1e3", edits[k]) << edit << "1e3" << 1000.0 << "1000";
-            QTest::addRow("%s ten digits", edits[k])
-                << edit << "1234567.891" << 1234567.891 << "1234567.891";
-            QTest::addRow("%s 1e", edits[k]) << edit << "1e" << 1.0 << "1";
-            QTest::addRow("%s abc", edits[k])
-                << edit << "abc" << before[k] << LCNet::shortestText(before[k]);
-            QTest::addRow("%s cleared", edits[k])
-                << edit << "" << before[k] << LCNet::shortestText(before[k]);
+            QTest::addRow("%s -25", edit) << QByteArray(edit) << "-25" << -25.0 << "-25";
+            QTest::addRow("%s .5", edit) << QByteArray(edit) << ".5" << 0.5 << "0.5";
+            QTest::addRow("%s 1e3", edit) << QByteArray(edit) << "1e3" << 1000.0 << "1000";
+            QTest::addRow("%s ten digits", edit)
+                << QByteArray(edit) << "1234567.891" << 1234567.891 << "1234567.891";
         }
+        QTest::newRow("abc") << QByteArray("edtXLoad") << "abc" << 100.0 << "100";
+        QTest::newRow("cleared") << QByteArray("edtFreq") << "" << 14000.0 << "14000";
         QTest::newRow("overflow") << QByteArray("edtXLoad") << "1e400" << qInf() << "inf";
         QTest::newRow("negative zero") << QByteArray("edtRLoad") << "-0" << -0.0 << "-0";
     }
@@ -107,9 +101,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(double, applied);
         QFETCH(QString, shown);
-        start();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        startActive();
         auto *field = find<QLineEdit>(edit.constData());
         auto value = [&] {
             return edit == "edtFreq"    ? calc()->frequency
@@ -151,10 +143,8 @@ private slots:
 
     void typedListValueIsAppliedUnrounded()
     {
-        start();
+        startActive();
         auto *cmbL = find<QComboBox>("cmbL");
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         cmbL->setFocus();
         cmbL->lineEdit()->selectAll();
         QTest::keyClicks(cmbL->lineEdit(), "13.2571234");

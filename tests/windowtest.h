@@ -90,6 +90,14 @@ protected:
         window->show();
         QCoreApplication::processEvents();
     }
+    // Shown and active, so that a field can hold the keyboard focus.
+    void startActive()
+    {
+        start();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("the window never became active");
+    }
     void stop()
     {
         window.reset();
