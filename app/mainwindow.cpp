@@ -230,7 +230,8 @@ void MainWindow::moveEvent(QMoveEvent *event)
     QMainWindow::moveEvent(event);
     // The frame's size is known only once the window manager has framed the
     // shown window; fit again then, but never when the user moves it.
-    if (isVisible() && frameWidths() != fittedFrame)
+    if (isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+        frameWidths() != fittedFrame)
         QTimer::singleShot(0, this, [this] {
             if (const QScreen *shown = screen())
                 fitInto(shown->availableGeometry());
