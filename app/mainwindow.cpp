@@ -13,16 +13,21 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 using LCNet::Calculator;
 using LCNet::Impedance;
@@ -30,10 +35,38 @@ using LCNet::Impedance;
 namespace
 {
 
-// The number format of every value the window writes into an input.
+// Every value the window writes into an input reads back as the same double.
 QString number(double value)
 {
-    return QString::number(value, 'g', 6);
+    return LCNet::shortestText(value);
+}
+
+// The value of a typed number, or none while the text is not one (yet): "",
+// "-", ".", "1e". A number beyond the double range is infinite, as typed.
+std::optional<double> numberIn(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (ok || std::isinf(value))
+        return value;
+    return std::nullopt;
+}
+
+// A text that is no number is drawn in red, dark on a light field and light
+// on a dark one, so that it reads under either palette.
+void markNumber(QLineEdit *edit, bool isNumber)
+{
+    if (edit->property("notANumber").toBool() == !isNumber)
+        return;
+    edit->setProperty("notANumber", !isNumber);
+    if (isNumber) {
+        edit->setPalette(QPalette());
+        return;
+    }
+    QPalette palette = edit->palette();
+    const bool darkField = palette.color(QPalette::Base).lightness() < 128;
+    palette.setColor(QPalette::Text, darkField ? QColor(255, 128, 128) : QColor(192, 0, 0));
+    edit->setPalette(palette);
 }
 
 // "R +j X" or "R -j |X|": the reactance is always written without its sign.
@@ -58,6 +91,29 @@ const char *const swrBarStyle =
     "QProgressBar:horizontal {border: 1px solid black; background: white; padding: 1px; } "
     "QProgressBar::chunk:horizontal { background: rgb(%1, %2, %3); }";
 
+// Rows an Auto Tune table lists; the rest are counted in one closing row.
+constexpr int MaxReportRows = 1000;
+// Searches and typing repaint the window at most this often (ms).
+constexpr int RepaintInterval = 50;
+
+// Lays the form out at the viewport's size, or at its minimum size where
+// the viewport is smaller. QScrollArea's own resizing would ask a form with
+// word-wrapped labels for its preferred height, and scroll where nothing
+// needs to.
+class FormScrollArea : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QScrollArea::resizeEvent(event);
+        if (QWidget *form = widget())
+            form->resize(viewport()->size().expandedTo(form->minimumSizeHint()));
+    }
+};
+
 // Keeps the wait cursor for exactly the life of one command.
 class WaitCursor
 {
@@ -78,17 +134,40 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     Vorlap::initResources();
     ui->setupUi(this);
+    formMinimumSize = minimumSize();
+
+    // On a screen lower than the form, the form scrolls rather than being
+    // cut off; the "Results" pane takes any extra height.
+    auto *scroll = new FormScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrollArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidget(takeCentralWidget());
+    setCentralWidget(scroll);
+    ui->verticalLayout->setStretchFactor(ui->groupBox_3, 1);
+    // A scroll bar that appears while a long report is added would have the
+    // pane lay the whole report out again at the narrower width.
+    ui->teLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        fitInto(screen->availableGeometry());
 
     for (int i = 0; i < LCNet::TableSize; ++i)
         ui->cmbL->addItem(number(LCNet::LTable[i]));
     for (int i = 0; i < LCNet::TableSize; ++i)
         ui->cmbC->addItem(number(LCNet::CTable[i]));
-    // Without inserting typed values into the list, Return must apply them.
-    connect(ui->cmbL->lineEdit(), &QLineEdit::returnPressed, ui->acnCalcZIn, &QAction::trigger);
-    connect(ui->cmbC->lineEdit(), &QLineEdit::returnPressed, ui->acnCalcZIn, &QAction::trigger);
+
+    // Return or leaving a field shows the value in force; the lists apply a
+    // typed value there, as they insert nothing into themselves.
+    for (QLineEdit *edit : {ui->edtRLoad, ui->edtXLoad, ui->edtFreq})
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit] { showValueInForce(edit); });
+    for (QComboBox *combo : {ui->cmbL, ui->cmbC}) {
+        QLineEdit *edit = combo->lineEdit();
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
+            ui->acnCalcZIn->trigger();
+            showValueInForce(edit);
+        });
+    }
 
     connect(calculator, SIGNAL(dataChanged(LCNet::Calculator *)), this, SLOT(refreshGUI()));
     connect(calculator,
@@ -108,9 +187,56 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
 MainWindow::~MainWindow()
 {
+    // The focused field loses its focus while the widgets are destroyed.
+    for (QLineEdit *edit : inputFields())
+        edit->disconnect(this);
     delete calculator;
     calculator = nullptr;
     delete ui;
+}
+
+QList<QLineEdit *> MainWindow::inputFields() const
+{
+    return {ui->edtRLoad, ui->edtXLoad, ui->edtFreq, ui->cmbL->lineEdit(), ui->cmbC->lineEdit()};
+}
+
+QMargins MainWindow::frameWidths() const
+{
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+void MainWindow::fitInto(const QRect &available)
+{
+    fittedFrame = frameWidths();
+    const QSize room = available.marginsRemoved(fittedFrame).size();
+    setMinimumSize(formMinimumSize.boundedTo(room).expandedTo(QSize(1, 1)));
+    resize(size().boundedTo(room).expandedTo(minimumSize()));
+
+    // Centred, then pulled inside so that the title bar, menus and toolbar
+    // stay reachable.
+    const QSize outer = size().grownBy(fittedFrame);
+    QPoint topLeft = available.center() - QRect(QPoint(), outer).center();
+    topLeft.setX(
+        std::max(available.left(), std::min(topLeft.x(), available.right() + 1 - outer.width())));
+    topLeft.setY(
+        std::max(available.top(), std::min(topLeft.y(), available.bottom() + 1 - outer.height())));
+    move(topLeft);
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    // The frame's size is known only once the window manager has framed the
+    // shown window; fit again then, but never when the user moves it.
+    if (isVisible() && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) &&
+        frameWidths() != fittedFrame)
+        QTimer::singleShot(0, this, [this] {
+            if (const QScreen *shown = screen())
+                fitInto(shown->availableGeometry());
+        });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -136,6 +262,22 @@ void MainWindow::appendLog(const QString &html)
     ui->teLog->append(html);
 }
 
+void MainWindow::showNewestLog()
+{
+    // Moving the cursor lays the pane out to its end, down to the margin.
+    ui->teLog->moveCursor(QTextCursor::End);
+    ui->teLog->ensureCursorVisible();
+    ui->teLog->verticalScrollBar()->setValue(ui->teLog->verticalScrollBar()->maximum());
+}
+
+void MainWindow::keepPainting()
+{
+    if (paintClock.isValid() && paintClock.elapsed() < RepaintInterval)
+        return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    paintClock.start();
+}
+
 QString MainWindow::configurationName(Calculator::NetType n)
 {
     return n != Calculator::CAntenna ? QStringLiteral("C-TRX") : QStringLiteral("\"C-Antenna\"");
@@ -146,30 +288,67 @@ QString MainWindow::configurationName(Calculator::NetType n)
 void MainWindow::refreshGUI()
 {
     updating = true;
-    ui->edtRLoad->setText(number(calculator->loadImpedance.R));
-    ui->edtXLoad->setText(number(calculator->loadImpedance.X));
-    ui->edtFreq->setText(number(calculator->frequency));
+    // A field being typed into is never rewritten under the user's hands.
+    const struct {
+        QLineEdit *edit;
+        double value;
+    } fields[] = {{ui->edtRLoad, calculator->loadImpedance.R},
+                  {ui->edtXLoad, calculator->loadImpedance.X},
+                  {ui->edtFreq, calculator->frequency}};
+    for (const auto &field : fields)
+        if (!field.edit->hasFocus())
+            showValue(field.edit, field.value);
 
     const struct {
         QComboBox *combo;
+        const std::array<double, LCNet::TableSize> &steps;
         double value;
-    } lists[] = {{ui->cmbL, calculator->inductance}, {ui->cmbC, calculator->capacitance}};
+    } lists[] = {{ui->cmbL, LCNet::LTable, calculator->inductance},
+                 {ui->cmbC, LCNet::CTable, calculator->capacitance}};
     for (const auto &list : lists) {
-        const QString text = number(list.value);
-        const int index = list.combo->findText(text);
+        // The steps rise, and each has its own text.
+        const auto step = std::lower_bound(list.steps.begin(), list.steps.end(), list.value);
         // A value that is no step keeps its text; selecting index -1 would
         // clear the field and drag the slider to step 0.
-        if (index >= 0)
-            list.combo->setCurrentIndex(index);
-        if (list.combo->currentText() != text)
-            list.combo->setEditText(text);
+        if (step != list.steps.end() && *step == list.value)
+            list.combo->setCurrentIndex(int(step - list.steps.begin()));
+        showValue(list.combo->lineEdit(), list.value);
     }
 
     ui->rbLC->setChecked(calculator->netType == Calculator::CAntenna);
     ui->rbCL->setChecked(calculator->netType == Calculator::CTrx);
 
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    keepPainting();
     updating = false;
+}
+
+void MainWindow::showValue(QLineEdit *edit, double value)
+{
+    const QString text = number(value);
+    if (edit->text() != text)
+        edit->setText(text);
+    markNumber(edit, true);
+}
+
+double MainWindow::valueInForce(const QLineEdit *edit) const
+{
+    if (edit == ui->edtRLoad)
+        return calculator->loadImpedance.R;
+    if (edit == ui->edtXLoad)
+        return calculator->loadImpedance.X;
+    if (edit == ui->edtFreq)
+        return calculator->frequency;
+    if (edit == ui->cmbL->lineEdit())
+        return calculator->inductance;
+    return calculator->capacitance;
+}
+
+void MainWindow::showValueInForce(QLineEdit *edit)
+{
+    const bool wasUpdating = updating;
+    updating = true;
+    showValue(edit, valueInForce(edit));
+    updating = wasUpdating;
 }
 
 void MainWindow::setBandFrequency(const char *lowEdge, const char *highEdge)
@@ -231,18 +410,30 @@ void MainWindow::on_acnCalcZIn_triggered()
 
 void MainWindow::refreshZIn()
 {
-    // Every input is read before any setter can make refreshGUI rewrite them.
-    const double f = ui->edtFreq->text().toDouble();
-    const double c = ui->cmbC->currentText().toDouble();
-    const double l = ui->cmbL->currentText().toDouble();
-    const double r = ui->edtRLoad->text().toDouble();
-    const double x = ui->edtXLoad->text().toDouble();
+    // Every input is read before any setter can make refreshGUI rewrite
+    // them. A text that is no number (yet) keeps the value in force.
+    const QList<QLineEdit *> fields = inputFields();
+    double typed[5];
+    bool isNumber[5];
+    for (int k = 0; k < 5; ++k) {
+        const std::optional<double> value = numberIn(fields[k]->text());
+        isNumber[k] = value.has_value();
+        typed[k] = value.value_or(valueInForce(fields[k]));
+    }
 
-    calculator->setFrequency(f);
-    calculator->setCapacitance(c);
-    calculator->setInductance(l);
-    calculator->setLoadImpedance(Impedance(r, x));
+    calculator->setFrequency(typed[2]);
+    calculator->setCapacitance(typed[4]);
+    calculator->setInductance(typed[3]);
+    calculator->setLoadImpedance(Impedance(typed[0], typed[1]));
     calculator->setNetType(ui->rbLC->isChecked() ? Calculator::CAntenna : Calculator::CTrx);
+
+    // Only a field being typed into may show a text that is no number.
+    for (int k = 0; k < 5; ++k) {
+        if (isNumber[k] || fields[k]->hasFocus())
+            markNumber(fields[k], isNumber[k]);
+        else
+            showValueInForce(fields[k]);
+    }
 
     Impedance zIn;
     double swr = 0.0;
@@ -267,14 +458,16 @@ void MainWindow::refreshZIn()
     const double reflected = LCNet::reflectedPower(100.0, swr);
     ui->lblPRef->setText(
         QStringLiteral("%1/%2").arg(reflected, -5, 'f', 1).arg(100.0 - reflected, -5, 'f', 1));
+    // Total reflection fills the bar; an active load reflects more than it
+    // receives, which the bar cannot show, and leaves it where it was.
     const int reflectedBar = barValue(reflected, ui->pbReflected->maximum());
-    if (reflectedBar >= 0)
+    if (reflectedBar >= 0 && reflected <= 100.0)
         ui->pbReflected->setValue(reflectedBar);
 
     ui->lblTrxLoss->setText(QStringLiteral("%1 dB").arg(LCNet::transmissionLoss(reflected, 100.0)));
     ui->lblRetLoss->setText(QStringLiteral("%1 dB").arg(LCNet::returnLoss(reflected, 100.0)));
 
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    keepPainting();
 }
 
 // --- Settings ---------------------------------------------------------------
@@ -378,6 +571,7 @@ void MainWindow::on_acnCalcLC_triggered()
     if (calculator->smartTune)
         runTuneAlgorithm(tr("<b>Smart Tune algorithm solutions</b>"), tr("Smart Calculation..."),
                          &Calculator::smartTuneSearch);
+    showNewestLog();
 }
 
 void MainWindow::runTuneAlgorithm(const QString &heading, const QString &status,
@@ -392,11 +586,15 @@ void MainWindow::runTuneAlgorithm(const QString &heading, const QString &status,
     matchReport +=
         QStringLiteral("<thead><tr><th>Config.</th><th>L [uH]</th><th>C [pF]</th>"
                        "<th>Z In [Ohm]</th><th>SWR</th><th>#Iterations</th></tr></thead>");
+    matchCount = 0;
     const int iterations = (calculator->*search)();
     refreshZIn();
+    if (matchCount > MaxReportRows)
+        matchReport += tr("<tr><td colspan=6 align=center>... and %1 more matches</td></tr>")
+                           .arg(matchCount - MaxReportRows);
     matchReport += QStringLiteral("</table>");
 
-    if (matchReport.contains(QStringLiteral("<td>"))) {
+    if (matchCount > 0) {
         appendLog(tr("All available matching configurations with SWR<%1").arg(calculator->lowSWR));
         appendLog(QString());
         appendLog(matchReport);
@@ -413,15 +611,18 @@ void MainWindow::runTuneAlgorithm(const QString &heading, const QString &status,
 void MainWindow::refreshMatch(Calculator::NetType n, double l, double c, Impedance zIn, double swr,
                               int iteration)
 {
-    matchReport += QStringLiteral("<tr><td align=center>%1</td><td>L=%2</td><td>C=%3</td>"
-                                  "<td>ZIn=%4</td><td>SWR=%5</td><td align=center>%6</td></tr>")
-                       .arg(configurationName(n))
-                       .arg(l)
-                       .arg(c)
-                       .arg(impedanceText(zIn, QStringLiteral("%1 %3 %2")))
-                       .arg(swr)
-                       .arg(iteration);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // A table of every match can hold 131072 rows: the pane would take
+    // minutes to lay it out, and nobody reads past the first screens.
+    if (++matchCount <= MaxReportRows)
+        matchReport += QStringLiteral("<tr><td align=center>%1</td><td>L=%2</td><td>C=%3</td>"
+                                      "<td>ZIn=%4</td><td>SWR=%5</td><td align=center>%6</td></tr>")
+                           .arg(configurationName(n))
+                           .arg(l)
+                           .arg(c)
+                           .arg(impedanceText(zIn, QStringLiteral("%1 %3 %2")))
+                           .arg(swr)
+                           .arg(iteration);
+    keepPainting();
 }
 
 // --- Load and antenna commands ------------------------------------------------
@@ -434,6 +635,7 @@ void MainWindow::on_acnCalcZLoad_triggered()
     ui->edtRLoad->setText(number(z.R));
     ui->edtXLoad->setText(number(z.X));
     refreshZIn();
+    showNewestLog();
     showStatus(tr("Done."));
 }
 
@@ -457,10 +659,8 @@ void MainWindow::on_acnFindZload_triggered()
         return;
     const QString label = ui->lblSWR->text();
     const QString shown = label.size() >= 7 ? label.mid(3, label.size() - 7) : QString();
-    bool ok = false;
-    const QString answer = QInputDialog::getText(this, tr("Find Z Load for a specified SWR"),
-                                                 tr("Target SWR:"), QLineEdit::Normal, shown, &ok);
-    if (!ok || answer.isEmpty())
+    const QString answer = askText(tr("Find Z Load for a specified SWR"), tr("Target SWR:"), shown);
+    if (answer.isEmpty())
         return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -496,12 +696,34 @@ void MainWindow::on_acnFindZload_triggered()
     delete progressDialog;
     progressDialog = nullptr;
     QApplication::restoreOverrideCursor();
+    showNewestLog();
     showStatus(tr("Done."));
 
     if (closePending) {
         closePending = false;
         close();
     }
+}
+
+QString MainWindow::askText(const QString &title, const QString &label, const QString &initial)
+{
+    QInputDialog prompt(this);
+    prompt.setWindowTitle(title);
+    prompt.setLabelText(label);
+    prompt.setTextValue(initial);
+    // Wide enough for the whole title beside the window manager's icon and
+    // buttons, in a bold title font. The dialog takes its size from its
+    // layout, so the text field is what is widened.
+    QFont titleFont = prompt.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const QMargins margins = prompt.layout() ? prompt.layout()->contentsMargins() : QMargins();
+    if (auto *field = prompt.findChild<QLineEdit *>())
+        field->setMinimumWidth(metrics.horizontalAdvance(title) + 8 * metrics.height() -
+                               margins.left() - margins.right());
+    if (prompt.exec() != QDialog::Accepted)
+        return QString();
+    return prompt.textValue();
 }
 
 void MainWindow::refreshProgress(int currentIteration, int maxIterations, bool &abort)
@@ -517,11 +739,9 @@ void MainWindow::refreshProgress(int currentIteration, int maxIterations, bool &
 
 void MainWindow::on_acnCalcZAnt_triggered()
 {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(
-        this, tr("Find Z Ant connected with a cable"), tr("Cable length:"), QLineEdit::Normal,
-        QString::number(calculator->defaultCableLength, 'g', 6), &ok);
-    if (!ok || answer.isEmpty())
+    const QString answer = askText(tr("Find Z Ant connected with a cable"), tr("Cable length:"),
+                                   number(calculator->defaultCableLength));
+    if (answer.isEmpty())
         return;
 
     const double length = answer.toDouble();
@@ -544,6 +764,7 @@ void MainWindow::on_acnCalcZAnt_triggered()
     appendLog(tr("<b>Antenna estimation</b>"));
     appendLog(matchReport);
     appendLog(QString());
+    showNewestLog();
     showStatus(tr("Done."));
 }
 

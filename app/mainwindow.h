@@ -3,9 +3,11 @@
 
 #include "lcnet.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
+class QLineEdit;
 class QProgressDialog;
 
 namespace Ui
@@ -35,8 +37,13 @@ public:
     // The last report table assembled by Auto Tune or Find Z Antenna.
     const QString &lastReport() const { return matchReport; }
 
+    // Sizes and places the window so that its frame lies inside `available`
+    // (a screen's available area), shrinking the minimum size if need be.
+    void fitInto(const QRect &available);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private slots:
     void on_acnZChart_triggered();
@@ -72,8 +79,18 @@ private:
     void runTuneAlgorithm(const QString &heading, const QString &status,
                           int (LCNet::Calculator::*search)());
     void setCommandsEnabled(bool enabled);
+    QMargins frameWidths() const;
     void showStatus(const QString &text);
     void appendLog(const QString &html);
+    void showNewestLog();
+    // Processes pending non-input events, at most every few milliseconds.
+    void keepPainting();
+    QString askText(const QString &title, const QString &label, const QString &initial);
+    // R, X, frequency, L and C, in this order.
+    QList<QLineEdit *> inputFields() const;
+    double valueInForce(const QLineEdit *edit) const;
+    void showValue(QLineEdit *edit, double value);
+    void showValueInForce(QLineEdit *edit);
     static QString configurationName(LCNet::Calculator::NetType n);
 
     Ui::MainWindow *ui;
@@ -85,6 +102,12 @@ private:
     bool searching = false;
     // The window was asked to close while the search ran.
     bool closePending = false;
+    // Matches of the running Auto Tune search, listed or not.
+    int matchCount = 0;
+    QElapsedTimer paintClock;
+    QSize formMinimumSize;
+    // The window frame's widths when the window was last fitted to a screen.
+    QMargins fittedFrame;
 };
 
 #endif // MAINWINDOW_H

@@ -1,6 +1,8 @@
 #include "settingsdialog.h"
 #include "ui_settingsdialog.h"
 
+#include "format.h"
+
 #include <QAbstractButton>
 #include <QEvent>
 #include <climits>
@@ -99,18 +101,20 @@ void SettingsDialog::setVelocityFactor(double value)
     updateGUI();
 }
 
+// Every value reads back as the same double, so that OK without an edit
+// changes nothing.
 void SettingsDialog::updateGUI()
 {
-    ui->edtLowSWR->setText(QString::number(lowSWR, 'g', 6));
-    ui->edtMediumSWR->setText(QString::number(mediumSWR, 'g', 6));
-    ui->edtHighSWR->setText(QString::number(highSWR, 'g', 6));
+    ui->edtLowSWR->setText(LCNet::shortestText(lowSWR));
+    ui->edtMediumSWR->setText(LCNet::shortestText(mediumSWR));
+    ui->edtHighSWR->setText(LCNet::shortestText(highSWR));
     ui->chkBruteForce->setChecked(bruteForce);
     ui->chkSmartTune->setChecked(smartTune);
-    ui->edtImpStep->setText(QString::number(impedanceStep, 'g', 6));
+    ui->edtImpStep->setText(LCNet::shortestText(impedanceStep));
     ui->edtRings->setText(QString::number(numberOfRings));
-    ui->edtEpsSWR->setText(QString::number(epsilonSWR, 'g', 6));
-    ui->edtCable->setText(QString::number(defaultCableLength, 'g', 6));
-    ui->edtVelF->setText(QString::number(velocityFactor, 'g', 6));
+    ui->edtEpsSWR->setText(LCNet::shortestText(epsilonSWR));
+    ui->edtCable->setText(LCNet::shortestText(defaultCableLength));
+    ui->edtVelF->setText(LCNet::shortestText(velocityFactor));
 }
 
 void SettingsDialog::updateData()

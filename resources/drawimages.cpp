@@ -872,28 +872,58 @@ struct Picture {
     QSize size;
     Kind kind;
     void (*draw)(QPainter &, QSize);
+    // Width of the light rim around a picture on a transparent ground; the
+    // two schematics are shown at half their size.
+    int rim;
 };
 
 const Picture pictures[] = {
-    {"LC", {259, 119}, Kind::Rgba, drawLC},
-    {"CL", {291, 123}, Kind::Rgba, drawCL},
-    {"Power", {42, 30}, Kind::Rgba, drawPower},
-    {"ZTuner", {44, 21}, Kind::Rgba, drawZTuner},
-    {"Lightning", {42, 30}, Kind::Rgba, drawLightning},
-    {"Coax", {42, 15}, Kind::Palette16, drawCoax},
-    {"CoaxWarning", {42, 20}, Kind::Rgba, drawCoaxWarning},
-    {"TowAntenna", {40, 31}, Kind::Rgba, drawTowAntenna},
-    {"Equalizer", {16, 16}, Kind::Rgba, drawEqualizer},
-    {"LightBulb", {16, 16}, Kind::Rgba, drawLightBulb},
-    {"ChartBar", {16, 16}, Kind::Rgba, drawChartBar},
-    {"QuestionFrame", {16, 16}, Kind::Rgba, drawQuestionFrame},
-    {"TunerPanel", {320, 139}, Kind::Rgb, drawTunerPanel},
-    {"VorlapHelp", {728, 223}, Kind::Rgb, drawHelp},
-    {"Chain", {16, 16}, Kind::Rgba, drawChain},
-    {"ColorWheel", {16, 16}, Kind::Rgba, drawColorWheel},
-    {"PencilAdd", {16, 16}, Kind::Rgba, drawPencilAdd},
-    {"PencilDelete", {16, 16}, Kind::Rgba, drawPencilDelete},
+    {"LC", {259, 119}, Kind::Rgba, drawLC, 3},
+    {"CL", {291, 123}, Kind::Rgba, drawCL, 3},
+    {"Power", {42, 30}, Kind::Rgba, drawPower, 1},
+    {"ZTuner", {44, 21}, Kind::Rgba, drawZTuner, 1},
+    {"Lightning", {42, 30}, Kind::Rgba, drawLightning, 1},
+    {"Coax", {42, 15}, Kind::Palette16, drawCoax, 1},
+    {"CoaxWarning", {42, 20}, Kind::Rgba, drawCoaxWarning, 1},
+    {"TowAntenna", {40, 31}, Kind::Rgba, drawTowAntenna, 1},
+    {"Equalizer", {16, 16}, Kind::Rgba, drawEqualizer, 1},
+    {"LightBulb", {16, 16}, Kind::Rgba, drawLightBulb, 1},
+    {"ChartBar", {16, 16}, Kind::Rgba, drawChartBar, 1},
+    {"QuestionFrame", {16, 16}, Kind::Rgba, drawQuestionFrame, 1},
+    {"TunerPanel", {320, 139}, Kind::Rgb, drawTunerPanel, 0},
+    {"VorlapHelp", {728, 223}, Kind::Rgb, drawHelp, 0},
+    {"Chain", {16, 16}, Kind::Rgba, drawChain, 1},
+    {"ColorWheel", {16, 16}, Kind::Rgba, drawColorWheel, 1},
+    {"PencilAdd", {16, 16}, Kind::Rgba, drawPencilAdd, 1},
+    {"PencilDelete", {16, 16}, Kind::Rgba, drawPencilDelete, 1},
 };
+
+// Dark strokes on a transparent ground vanish on a dark window. A light rim
+// around everything drawn keeps them visible there and is hardly seen on a
+// light one. The rim's alpha follows the nearest drawn pixel's, so that
+// antialiased edges stay smooth; `exact` keeps it to one colour, for the
+// palette picture.
+QImage withRim(const QImage &art, int radius, bool exact)
+{
+    QImage out(art.size(), QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x) {
+            int alpha = 0;
+            for (int dy = -radius; dy <= radius; ++dy)
+                for (int dx = -radius; dx <= radius; ++dx) {
+                    const QPoint at(x + dx, y + dy);
+                    if (dx * dx + dy * dy <= radius * radius + radius && art.rect().contains(at))
+                        alpha = std::max(alpha, qAlpha(art.pixel(at)));
+                }
+            if (exact && alpha > 0)
+                alpha = 255;
+            out.setPixel(x, y, qRgba(255, 255, 255, alpha * 3 / 4));
+        }
+    QPainter p(&out);
+    p.drawImage(0, 0, art);
+    return out;
+}
 
 // Exact colours only (the palette picture is drawn without antialiasing), so
 // the table is simply the set of colours used, padded to 16 entries.
@@ -982,6 +1012,8 @@ int main(int argc, char **argv)
             p.setRenderHint(QPainter::TextAntialiasing, true);
             pic.draw(p, pic.size);
         }
+        if (pic.rim > 0)
+            img = withRim(img, pic.rim, pic.kind == Kind::Palette16);
         QImage out;
         switch (pic.kind) {
         case Kind::Rgba:

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QTextEdit>
@@ -110,13 +111,47 @@ private slots:
         QCOMPARE(status(), QString("before"));
     }
 
+    void longReportListsTheFirstThousandMatches()
+    {
+        // Nearly every setting is below an SWR of 1000.
+        calc()->lowSWR = 1000;
+        calc()->smartTune = false;
+        int matches = 0;
+        for (const bool cTrx : {false, true})
+            for (const double l : LCNet::LTable)
+                for (const double c : LCNet::CTable)
+                    matches += swrOf(networkInput(cTrx, 14000, l, c, cplx(20, 100))) < 1000;
+        QVERIFY(matches > 1000);
+        click("btnCalcLC");
+        const QString report = window->lastReport();
+        QCOMPARE(report.count("<tr><td align=center>"), 1000);
+        QVERIFY(report.startsWith(head + row("\"C-Antenna\"", 0, 0, cplx(20, 100), 1)));
+        QVERIFY(report.endsWith(
+            QString("<tr><td colspan=6 align=center>... and %1 more matches</td></tr></table>")
+                .arg(matches - 1000)));
+        // The best setting and its summary do not depend on the limit.
+        QVERIFY(log().endsWith("\nAfter 131072" + tuned));
+        QCOMPARE(find<QComboBox>("cmbL")->currentText(), QString("1.65"));
+
+        // After every command the newest lines are in view, wherever the
+        // user left the pane.
+        auto *pane = find<QTextEdit>("teLog");
+        QVERIFY(pane->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
+        pane->moveCursor(QTextCursor::Start);
+        pane->verticalScrollBar()->setValue(0);
+        click("btnCalcZload");
+        QCOMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
+    }
+
     void matchedLoad()
     {
         click("btnCalcZload");
         QVERIFY(log().startsWith("Z Load: R=0.00146"));
         QVERIFY(qAbs(calc()->loadImpedance.X - 5.715) < 1e-3);
-        // Only the six digits of the fields keep it from an SWR of exactly 1.
-        QVERIFY(qAbs(calc()->currentSWR() - 1.0) < 1e-3);
+        // The fields carry the load unrounded: a match to the last digits.
+        QVERIFY(qAbs(calc()->currentSWR() - 1.0) < 1e-9);
+        QCOMPARE(find<QLineEdit>("edtRLoad")->text(), LCNet::shortestText(calc()->loadImpedance.R));
         QCOMPARE(status(), QString("Done."));
     }
 
@@ -236,10 +271,11 @@ private slots:
 
     void settingsDialog()
     {
+        // Values that six digits would round come back from OK unchanged.
+        calc()->lowSWR = 1.23456789;
+        calc()->impedanceStep = 0.1 + 0.2;
         auto seen = answerNextModal([&](QWidget *dialog) {
             QCOMPARE(dialog->findChild<QLineEdit *>("edtRings")->text(), QString("10000"));
-            dialog->findChild<QLineEdit *>("edtRings")->setText("2.9");
-            dialog->findChild<QLineEdit *>("edtLowSWR")->setText("abc");
             dialog->findChild<QCheckBox *>("chkSmartTune")->setChecked(false);
             dialog->findChild<QCheckBox *>("chkBruteForce")->setChecked(false);
             clickOk(dialog);
@@ -247,10 +283,10 @@ private slots:
         find<QAction>("acnSettings")->trigger();
         QVERIFY(*seen);
         QCOMPARE(status(), QString("Settings applied."));
-        QCOMPARE(calc()->numberOfRings, 2);
+        QVERIFY(calc()->lowSWR == 1.23456789 && calc()->impedanceStep == 0.1 + 0.2);
         QSettings file(MainWindow::settingsFilePath(), QSettings::IniFormat);
         QCOMPARE(file.allKeys().size(), 26); // the ten, banks, components, cable, lab
-        QCOMPARE(file.value("matching/LowSWR").toDouble(), 0.0);
+        QCOMPARE(file.value("matching/LowSWR").toString(), QString("1.23456789"));
         click("btnCalcLC");
         QVERIFY(log().contains("No algoritms enabled!"));
 
@@ -259,7 +295,7 @@ private slots:
             clickOk(dialog, QDialogButtonBox::Cancel);
         });
         find<QAction>("acnSettings")->trigger();
-        QCOMPARE(calc()->lowSWR, 0.0);
+        QCOMPARE(calc()->lowSWR, 1.23456789);
 
         // A file that cannot be written is said so, after applying.
         QFile::remove(MainWindow::settingsFilePath());

@@ -1,5 +1,6 @@
 #include "helpdialog.h"
 
+#include "contrast.h"
 #include "dialogdriver.h"
 
 #include <QDialogButtonBox>
@@ -21,6 +22,19 @@ private slots:
         QCOMPARE(dlg.findChild<QLabel *>("label_2")->text(),
                  QString("Application reference circuit"));
         QCOMPARE(dlg.findChild<QLabel *>("label")->pixmap().size(), QSize(728, 223));
+    }
+
+    void titleReadsUnderADarkPalette()
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        HelpDialog dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const double title = textContrast(dlg.findChild<QLabel *>("label_2")->grab().toImage(), 0);
+        QApplication::setPalette(light);
+        QVERIFY2(title >= 4.5, qPrintable(QString::number(title)));
     }
 
     void okAndEscapeClose()

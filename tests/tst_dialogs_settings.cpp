@@ -1,5 +1,6 @@
 #include "settingsdialog.h"
 
+#include "contrast.h"
 #include "dialogdriver.h"
 
 #include <QCheckBox>
@@ -29,27 +30,63 @@ class TestSettingsDialog : public QObject
     static QCheckBox *box(const QWidget &d, const char *n) { return child<QCheckBox>(d, n); }
 
 private slots:
-    void fieldsShowValues()
+    // Dark desktops pair the Fusion style with a dark palette.
+    void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
+
+    void fieldsShowValuesThatReadBackUnchanged()
     {
         SettingsDialog dlg;
         for (const char *name : fields)
             QCOMPARE(edit(dlg, name)->text(), QString("0"));
         QVERIFY(!box(dlg, "chkBruteForce")->isChecked() && !box(dlg, "chkSmartTune")->isChecked());
 
-        // Distinct values, so that a setter filling the wrong field shows.
-        dlg.setLowSWR(1.2);
-        dlg.setMediumSWR(1.5);
-        dlg.setHighSWR(3.0);
+        // Distinct values, so that a setter filling the wrong field shows,
+        // and digits that six significant ones would round.
+        const QList<double> values = {1.23456789, 1.5, 0.1 + 0.2, 0.01, 1e-7, 12345678.9, 0.66};
+        dlg.setLowSWR(values[0]);
+        dlg.setMediumSWR(values[1]);
+        dlg.setHighSWR(values[2]);
         dlg.setBruteForce(true);
-        dlg.setImpedanceStep(0.01);
+        dlg.setImpedanceStep(values[3]);
         dlg.setNumberOfRings(10000);
-        dlg.setEpsilonSWR(0.1);
-        dlg.setDefaultCableLength(10.0);
-        dlg.setVelocityFactor(0.66);
-        const QStringList shown = {"1.2", "1.5", "3", "0.01", "10000", "0.1", "10", "0.66"};
+        dlg.setEpsilonSWR(values[4]);
+        dlg.setDefaultCableLength(values[5]);
+        dlg.setVelocityFactor(values[6]);
+        const QStringList shown = {"1.23456789", "1.5",   "0.30000000000000004", "0.01",
+                                   "10000",      "1e-07", "12345678.9",          "0.66"};
         for (int i = 0; i < shown.size(); ++i)
             QCOMPARE(edit(dlg, fields[i])->text(), shown[i]);
         QVERIFY(box(dlg, "chkBruteForce")->isChecked() && !box(dlg, "chkSmartTune")->isChecked());
+
+        // OK without an edit changes nothing, bit for bit.
+        const auto seen = answerNextModal([&](QWidget *) {
+            child<QDialogButtonBox>(dlg, "buttonBox")->button(QDialogButtonBox::Ok)->click();
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QVERIFY(*seen);
+        const QList<double> read = {dlg.getLowSWR(),        dlg.getMediumSWR(),
+                                    dlg.getHighSWR(),       dlg.getImpedanceStep(),
+                                    dlg.getEpsilonSWR(),    dlg.getDefaultCableLength(),
+                                    dlg.getVelocityFactor()};
+        for (int i = 0; i < values.size(); ++i)
+            QVERIFY2(read[i] == values[i], qPrintable(shown.value(i)));
+        QCOMPARE(dlg.getNumberOfRings(), 10000);
+    }
+
+    void pageButtonsReadUnderADarkPalette()
+    {
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        SettingsDialog dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        // The checked button on its light gradient, an unchecked one on white.
+        const double checked = textContrast(child<QToolButton>(dlg, "btnMatch")->grab().toImage());
+        const double unchecked =
+            textContrast(child<QToolButton>(dlg, "btnZLoad")->grab().toImage());
+        QApplication::setPalette(light);
+        QVERIFY2(checked >= 4.5, qPrintable(QString::number(checked)));
+        QVERIFY2(unchecked >= 4.5, qPrintable(QString::number(unchecked)));
     }
 
     void toolButtonsShowTheirPages()

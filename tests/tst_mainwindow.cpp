@@ -1,5 +1,6 @@
 // The main window as a user drives it: start-up, the input panel, the live
 // results and the settings file.
+#include "contrast.h"
 #include "windowtest.h"
 
 #include <QComboBox>
@@ -8,6 +9,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 
@@ -73,60 +76,95 @@ private slots:
         QCOMPARE(status(), QString("marker"));
     }
 
-    void anyTextIsApplied_data()
+    void typingNeverLosesTheValue_data()
     {
         QTest::addColumn<QByteArray>("edit");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<double>("applied");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("cleared") << QByteArray("edtRLoad") << ""
-                                 << "0";
-        QTest::newRow("garbage") << QByteArray("edtFreq") << "abc"
-                                 << "0";
-        QTest::newRow("exponent") << QByteArray("edtXLoad") << "1e3"
-                                  << "1000";
-        QTest::newRow("seven digits") << QByteArray("edtFreq") << "1234567"
-                                      << "1.23457e+06";
-        QTest::newRow("overflow") << QByteArray("edtXLoad") << "1e400"
-                                  << "inf";
-        QTest::newRow("nan") << QByteArray("edtRLoad") << "nan"
-                             << "nan";
+        for (const char *edit : {"edtRLoad", "edtXLoad", "edtFreq"}) {
+            // Each text passes through one that is no number yet: "-", ".", "1e".
+            QTest::addRow("%s -25", edit) << QByteArray(edit) << "-25" << -25.0 << "-25";
+            QTest::addRow("%s .5", edit) << QByteArray(edit) << ".5" << 0.5 << "0.5";
+            QTest::addRow("%s 1e3", edit) << QByteArray(edit) << "1e3" << 1000.0 << "1000";
+            QTest::addRow("%s ten digits", edit)
+                << QByteArray(edit) << "1234567.891" << 1234567.891 << "1234567.891";
+        }
+        QTest::newRow("abc") << QByteArray("edtXLoad") << "abc" << 100.0 << "100";
+        QTest::newRow("cleared") << QByteArray("edtFreq") << "" << 14000.0 << "14000";
+        QTest::newRow("overflow") << QByteArray("edtXLoad") << "1e400" << qInf() << "inf";
+        QTest::newRow("negative zero") << QByteArray("edtRLoad") << "-0" << -0.0 << "-0";
     }
-    void anyTextIsApplied()
+    void typingNeverLosesTheValue()
     {
         QFETCH(QByteArray, edit);
         QFETCH(QString, typed);
+        QFETCH(double, applied);
         QFETCH(QString, shown);
-        start();
+        startActive();
         auto *field = find<QLineEdit>(edit.constData());
-        // Pasted over the whole text, as typing "1e3" would apply "1e" as 0.
+        auto value = [&] {
+            return edit == "edtFreq"    ? calc()->frequency
+                   : edit == "edtXLoad" ? calc()->loadImpedance.X
+                                        : calc()->loadImpedance.R;
+        };
+        const QColor normal = field->palette().color(QPalette::Text);
+        field->setFocus();
         field->selectAll();
-        field->insert(typed);
+        QTest::keyClick(field, Qt::Key_Delete);
+        for (int n = 1; n <= typed.size(); ++n) {
+            QTest::keyClicks(field, typed.mid(n - 1, 1));
+            // Never rewritten while typed into; a text that is no number
+            // is shown as such and applies nothing.
+            QCOMPARE(field->text(), typed.left(n));
+            bool ok = false;
+            const double number = typed.left(n).toDouble(&ok);
+            const bool isNumber = ok || qIsInf(number);
+            if (isNumber)
+                QCOMPARE(value(), number);
+            QCOMPARE(field->palette().color(QPalette::Text) == normal, isNumber);
+        }
+        QCOMPARE(value(), applied);
+        QVERIFY(!find<QLabel>("lblSWR")->text().isEmpty());
+        // Return shows the value in force and keeps the focus; so does
+        // leaving the field.
+        QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(field->text(), shown);
-        QCOMPARE(QString::number(edit == "edtFreq"    ? calc()->frequency
-                                 : edit == "edtXLoad" ? calc()->loadImpedance.X
-                                                      : calc()->loadImpedance.R,
-                                 'g', 6),
-                 shown);
-        QVERIFY(!text("lblSWR").isEmpty());
+        QCOMPARE(field->palette().color(QPalette::Text), normal);
+        QTest::keyClicks(field, "x");
+        find<QComboBox>("cmbC")->setFocus();
+        QCOMPARE(field->text(), shown);
+        QCOMPARE(value(), applied);
+
+        // A text set from elsewhere that is no number is never left shown.
+        field->setText("-");
+        QCOMPARE(field->text(), shown);
     }
 
-    void typedValueOffTheListStaysApplied()
+    void typedListValueIsAppliedUnrounded()
     {
-        start();
+        startActive();
         auto *cmbL = find<QComboBox>("cmbL");
+        cmbL->setFocus();
         cmbL->lineEdit()->selectAll();
-        QTest::keyClicks(cmbL->lineEdit(), "13.3");
+        QTest::keyClicks(cmbL->lineEdit(), "13.2571234");
         QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
-        QCOMPARE(calc()->inductance, 13.3);
+        QCOMPARE(calc()->inductance, 13.2571234);
         QCOMPARE(cmbL->count(), 256);
-        // A later recalculation neither clears it nor drags it to step 0.
+        // A later recalculation neither rounds it, clears it nor drags it to step 0.
         setText("edtRLoad", "25");
-        QCOMPARE(calc()->inductance, 13.3);
-        QCOMPARE(cmbL->currentText(), QString("13.3"));
+        QCOMPARE(cmbL->currentText(), QString("13.2571234"));
         QVERIFY(find<QSlider>("horizontalSlider")->value() != 0);
+        // A text that is no number keeps the value; leaving applies a typed one.
+        cmbL->lineEdit()->selectAll();
+        QTest::keyClicks(cmbL->lineEdit(), "abc");
+        QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
+        QCOMPARE(calc()->inductance, 13.2571234);
+        QCOMPARE(cmbL->currentText(), QString("13.2571234"));
         cmbL->lineEdit()->selectAll();
         QTest::keyClicks(cmbL->lineEdit(), "0.6");
-        QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
+        find<QLineEdit>("edtFreq")->setFocus();
+        QCOMPARE(calc()->inductance, 0.6);
         QCOMPARE(find<QSlider>("horizontalSlider")->value(), 7);
     }
 
@@ -149,6 +187,14 @@ private slots:
         QCOMPARE(reflected->value(), 11);
         QCOMPARE(text("lblRetLoss"), QString("9.54243 dB"));
         QCOMPARE(text("lblTrxLoss"), QString("0.511525 dB"));
+        // An active load's negative SWR, and NaN, leave the bars as they were.
+        setText("edtRLoad", "-10");
+        QCOMPARE(text("lblSWR"), QString("<b>-5</b>"));
+        QCOMPARE(reflected->value(), 11);
+        setText("edtRLoad", "nan");
+        QCOMPARE(bar->value(), 19);
+        QCOMPARE(reflected->value(), 11);
+        setText("edtRLoad", "100");
         setText("edtXLoad", "-12.5");
         QCOMPARE(text("lblZIn"), QString("<b>100 -j 12.5</b>"));
 
@@ -177,12 +223,92 @@ private slots:
         QCOMPARE(text("lblTrxLoss"), QString("inf dB"));
         QCOMPARE(text("lblRetLoss"), QString("0 dB"));
         QCOMPARE(reflected->value(), 99);
-        // An active load's negative SWR, and NaN, leave the bars as they were.
-        setText("edtRLoad", "-10");
-        QCOMPARE(text("lblSWR"), QString("<b>-5</b>"));
-        setText("edtRLoad", "nan");
-        QCOMPARE(bar->value(), 100);
-        QCOMPARE(reflected->value(), 99);
+    }
+
+    void fitsTheScreen_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("netbook") << QRect(0, 0, 1024, 600);
+        QTest::newRow("800x600 below a panel") << QRect(0, 24, 800, 576);
+        QTest::newRow("second monitor") << QRect(1920, 0, 1920, 1080);
+    }
+    void fitsTheScreen()
+    {
+        QFETCH(QRect, available);
+        start();
+        window->fitInto(available);
+        QCoreApplication::processEvents();
+        QVERIFY(available.contains(window->frameGeometry()));
+        QVERIFY(window->minimumHeight() <= available.height());
+        auto *scroll = find<QScrollArea>("scrollArea");
+        QCOMPARE(scroll->widget(), find<QWidget>("centralWidget"));
+        if (available.height() > 770) {
+            // Where it fits, the form keeps its size, centred.
+            QCOMPARE(window->size(), QSize(600, 770));
+            QCOMPARE(window->minimumSize(), QSize(600, 700));
+            QCOMPARE(window->geometry().center(), available.center());
+            QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        } else {
+            // Lower than the form: the rest is reached by scrolling.
+            const int hidden =
+                scroll->widget()->minimumSizeHint().height() - scroll->viewport()->height();
+            QVERIFY(hidden > 0);
+            QCOMPARE(scroll->verticalScrollBar()->maximum(), hidden);
+        }
+    }
+
+    void resultsTakeTheExtraHeight()
+    {
+        start();
+        // From a height at which no band is squeezed below its preferred size.
+        window->resize(window->width(), 900);
+        QCoreApplication::processEvents();
+        const char *bands[] = {"frame", "groupBox", "groupBox_2", "groupBox_3"};
+        int before[4];
+        for (int k = 0; k < 4; ++k)
+            before[k] = find<QWidget>(bands[k])->height();
+        window->resize(window->width(), window->height() + 200);
+        QCoreApplication::processEvents();
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(find<QWidget>(bands[k])->height(), before[k]);
+        QCOMPARE(find<QWidget>("groupBox_3")->height(), before[3] + 200);
+    }
+
+    void readableUnderADarkPalette()
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        const QPalette lightPalette = QApplication::palette();
+        start();
+        const QImage circuitsOnLight[] = {find<QRadioButton>("rbLC")->grab().toImage(),
+                                          find<QRadioButton>("rbCL")->grab().toImage()};
+        QApplication::setPalette(darkPalette());
+        QCoreApplication::processEvents();
+        const QImage circuitsOnDark[] = {find<QRadioButton>("rbLC")->grab().toImage(),
+                                         find<QRadioButton>("rbCL")->grab().toImage()};
+        double values[5];
+        const char *labels[] = {"lblZIn", "lblSWR", "lblPRef", "lblTrxLoss", "lblRetLoss"};
+        for (int k = 0; k < 5; ++k)
+            values[k] = textContrast(find<QLabel>(labels[k])->grab().toImage());
+        // A typed text that is no number, on the dark field.
+        auto *field = find<QLineEdit>("edtXLoad");
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, "-");
+        const QPalette marked = field->palette();
+        QApplication::setPalette(lightPalette);
+
+        for (int k = 0; k < 5; ++k)
+            QVERIFY2(values[k] >= 4.5, labels[k]);
+        QVERIFY(contrast(marked.color(QPalette::Text), marked.color(QPalette::Base)) >= 4.5);
+        QVERIFY(marked.color(QPalette::Text) != darkPalette().color(QPalette::Text));
+        for (int k = 0; k < 2; ++k) {
+            const QPoint lost = lostOnDark(circuitsOnLight[k], lightPalette.color(QPalette::Window),
+                                           circuitsOnDark[k], QColor(53, 53, 53), 3);
+            QVERIFY2(lost.x() < 0,
+                     qPrintable(QString("lost at %1,%2").arg(lost.x()).arg(lost.y())));
+        }
     }
 
     void settingsFileIsReadByGroupAndKey_data()

@@ -1,6 +1,8 @@
+#include "contrast.h"
 #include "resources.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QResource>
 #include <QtTest>
 
@@ -40,6 +42,23 @@ private slots:
         const QByteArray png = resource.uncompressedData();
         QVERIFY(png.startsWith("\x89PNG\r\n\x1a\n") && png.mid(12, 4) == "IHDR");
         QCOMPARE(int(uchar(png.at(25))), colourType);
+        if (colourType != 2)
+            showsOnDarkWindows(QImage(path).convertToFormat(QImage::Format_ARGB32));
+    }
+
+private:
+    // A picture on a transparent ground shows on a dark window too.
+    static void showsOnDarkWindows(const QImage &picture)
+    {
+        const QColor light(239, 239, 239), dark(53, 53, 53);
+        auto onto = [&](const QColor &window) {
+            QImage shown(picture.size(), QImage::Format_ARGB32);
+            shown.fill(window);
+            QPainter(&shown).drawImage(0, 0, picture);
+            return shown;
+        };
+        const QPoint lost = lostOnDark(onto(light), light, onto(dark), dark, 4);
+        QVERIFY2(lost.x() < 0, qPrintable(QString("lost at %1,%2").arg(lost.x()).arg(lost.y())));
     }
 };
 

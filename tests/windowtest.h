@@ -21,6 +21,9 @@ inline cplx networkInput(bool cTrx, double kHz, double uH, double pF, cplx load)
 {
     const double w = 2.0 * M_PI * kHz * 1e3;
     const cplx zl(0.0, w * uH * 1e-6), zc(0.0, -1.0 / (w * pF * 1e-12));
+    // No capacitance is an open circuit in either wiring.
+    if (pF == 0)
+        return load + zl;
     if (!cTrx)
         return load * zc / (load + zc) + zl;
     const cplx s = load + zl;
@@ -41,13 +44,20 @@ inline void removeSettingsFile()
 }
 
 // Types `text` into the next input dialog and presses OK, or cancels it
-// when `text` is null; `initial` receives the text it opened with.
+// when `text` is null; `initial` receives the text it opened with. Every
+// prompt is wide enough for its whole title in a bold title font, beside a
+// window manager's icon and buttons.
 inline std::shared_ptr<bool> answerPrompt(const QString &text, QString *initial = nullptr)
 {
     return answerNextModal([=](QWidget *modal) {
         auto *prompt = qobject_cast<QInputDialog *>(modal);
         if (initial && prompt)
             *initial = prompt->textValue();
+        QFont titleFont = modal->font();
+        titleFont.setBold(true);
+        const QFontMetrics title(titleFont);
+        const int wanted = title.horizontalAdvance(modal->windowTitle()) + 4 * title.height();
+        const int width = modal->width();
         if (!prompt) {
             modal->close();
         } else if (text.isNull()) {
@@ -56,6 +66,7 @@ inline std::shared_ptr<bool> answerPrompt(const QString &text, QString *initial 
             prompt->setTextValue(text);
             prompt->accept();
         }
+        QVERIFY2(width >= wanted, qPrintable(QString("%1 < %2").arg(width).arg(wanted)));
     });
 }
 
@@ -78,6 +89,14 @@ protected:
         window = std::make_unique<MainWindow>();
         window->show();
         QCoreApplication::processEvents();
+    }
+    // Shown and active, so that a field can hold the keyboard focus.
+    void startActive()
+    {
+        start();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qFatal("the window never became active");
     }
     void stop()
     {
