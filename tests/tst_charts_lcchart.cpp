@@ -1,5 +1,6 @@
 // The L/C chart (matrix item, view, dialog) and both chart dialogs following
 // the main setting.
+#include "chartaxis.h"
 #include "lcchartdialog.h"
 #include "lcmatrixitem.h"
 #include "lcnet.h"
@@ -14,9 +15,13 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOptionGraphicsItem>
 #include <QTest>
+#include <QToolButton>
 #include <QWheelEvent>
+
+#include <set>
 
 #include <cmath>
 #include <limits>
@@ -55,7 +60,11 @@ class TestLCChart : public QObject
 
 private slots:
     void cellsStepsAndMagenta();
+    void outlinesOnlyOnLargeCells();
+    void otherBanks();
+    void largeBankStaysCoarse();
     void readOutsAndExtremeZoom();
+    void axesWheelRefitAndReset();
     void linkAndSeveralDialogs();
 };
 
@@ -69,12 +78,13 @@ void TestLCChart::cellsStepsAndMagenta()
     // Each cell holds its C step plus its L step, so that neighbours differ
     // (on 0 .. 1023 the value is the colour index).
     LCMatrixItem item;
+    QVERIFY(item.setSteps({LTable.begin(), LTable.end()}, {CTable.begin(), CTable.end()}));
     LegendWidget legend;
     legend.setRange(0, 1023);
     item.legend = &legend;
     for (int c = 0; c < 256; ++c)
         for (int l = 0; l < 256; ++l)
-            item.matrix[c][l] = c + l;
+            item.at(c, l) = c + l;
     item.currentC = CTable[130];
     item.currentL = LTable[130];
     // Painted at `scale` with the scene point `at` on pixel (100, 100).
@@ -106,6 +116,124 @@ void TestLCChart::cellsStepsAndMagenta()
     const QPointF p = QPointF(100, 100) + 0.045 * (beyond - corner);
     QCOMPARE(far.pixelColor(int(p.x()), 100), QColor(Qt::white));
     QCOMPARE(far.pixelColor(100, int(p.y())), QColor(Qt::white));
+}
+
+void TestLCChart::outlinesOnlyOnLargeCells()
+{
+    LCMatrixItem item;
+    QVERIFY(item.setSteps({LTable.begin(), LTable.end()}, {CTable.begin(), CTable.end()}));
+    LegendWidget legend;
+    legend.setRange(0, 1023);
+    item.legend = &legend;
+    for (int c = 0; c < 256; ++c)
+        for (int l = 0; l < 256; ++l)
+            item.at(c, l) = 4 * c;
+    // A row across the edge between C steps 100 and 101 (cells 8 .. 15 scene
+    // units high), at a scale where cells are small and where they are large.
+    const QColor left = colorForValue(400, 0, 1023);
+    const QColor right = colorForValue(404, 0, 1023);
+    for (double scale : {0.5, 2.0}) {
+        QImage image(200, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        const QPointF at(CTable[100], 50.0 * (LTable[120] + LTable[121]));
+        painter.setTransform(
+            QTransform(scale, 0, 0, scale, 100 - scale * at.x(), 100 - scale * at.y()));
+        QStyleOptionGraphicsItem option;
+        option.exposedRect = item.boundingRect();
+        item.paint(&painter, &option, nullptr);
+        painter.end();
+        int outline = 0;
+        for (int x = 97; x < 104; ++x) {
+            const QColor c = image.pixelColor(x, 100);
+            if (c == left || c == right)
+                continue;
+            // Subdued: darker than the cells, but nowhere near black.
+            ++outline;
+            QVERIFY(c.green() < right.green() && c.green() > 0.75 * right.green());
+        }
+        QCOMPARE(outline > 0, scale == 2.0);
+    }
+}
+
+void TestLCChart::otherBanks()
+{
+    LCNet::Calculator main;
+    main.setFrequency(7000);
+    main.setLoadImpedance(LCNet::Impedance(12, -30));
+    LCChartDialog dialog(&main);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *view = dialog.findChild<LCView *>("viewLC");
+    auto *item = dynamic_cast<LCMatrixItem *>(view->scene()->items().value(0));
+    QVERIFY(item);
+    // Steps that are no bank change nothing.
+    const double before = item->at(40, 90);
+    const std::vector<double> fine = {1, 2, 3};
+    std::vector<double> tooMany(4097);
+    for (size_t i = 0; i < tooMany.size(); ++i)
+        tooMany[i] = double(i);
+    for (const std::vector<double> &bad : {std::vector<double>{1}, std::vector<double>{1, 1, 2},
+                                           std::vector<double>{1, NaN}, tooMany}) {
+        QVERIFY(!dialog.setBankSteps(bad, fine));
+        QVERIFY(!dialog.setBankSteps(fine, bad));
+    }
+    QCOMPARE(item->cCount(), 256);
+    QCOMPARE(item->at(40, 90), before);
+
+    // A 3 x 5 bank: every cell evaluated, the scene and axes at its steps.
+    const std::vector<double> l = {0.1, 0.35, 1.2};
+    const std::vector<double> c = {10, 22, 47, 100, 220};
+    QVERIFY(dialog.setBankSteps(l, c));
+    QCOMPARE(item->lCount(), 3);
+    QCOMPARE(item->cCount(), 5);
+    for (int ci = 0; ci < 5; ++ci)
+        for (int li = 0; li < 3; ++li)
+            QCOMPARE(item->at(ci, li), swrFor(main, c[ci], l[li]));
+    QCOMPARE(view->sceneRect(), QRectF(-10, -10, 220 + 39, 120 + 14));
+    QCOMPARE(item->boundingRect(), QRectF(10, 10, 210, 110));
+    for (auto [axis, steps] : {std::pair{"axisC", c}, std::pair{"axisL", l}}) {
+        const QVector<AxisTick> ticks = dialog.findChild<ChartAxis *>(axis)->ticks();
+        QVERIFY(ticks.size() >= 2);
+        for (const AxisTick &t : ticks)
+            QVERIFY(std::find(steps.begin(), steps.end(), t.value) != steps.end());
+    }
+    // The whole matrix is in view; the cell ending at C 220, L 1.2 has the
+    // colour of its value.
+    QTest::keyClick(view, Qt::Key_Home);
+    const QPoint cell = view->mapFromScene(QPointF(160, 77));
+    const QImage image = view->viewport()->grab().toImage();
+    QCOMPARE(image.pixelColor(cell),
+             colorForValue(swrFor(main, 220, 1.2), 0, LCChartDialog::DefaultMaximum));
+}
+
+void TestLCChart::largeBankStaysCoarse()
+{
+    // 4096 C steps 1 pF apart, each cell's value its C step: zoomed out to
+    // the whole bank in 400 pixels, no more than about 256 cells cross it.
+    std::vector<double> c(4096);
+    for (int i = 0; i < 4096; ++i)
+        c[size_t(i)] = i;
+    LCMatrixItem item;
+    QVERIFY(item.setSteps({0.0, 1.0, 2.0}, c));
+    LegendWidget legend;
+    legend.setRange(0, 4095);
+    item.legend = &legend;
+    for (int ci = 0; ci < 4096; ++ci)
+        for (int li = 0; li < 3; ++li)
+            item.at(ci, li) = ci;
+    QImage image(400, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(400.0 / 4096, 0.1);
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = item.boundingRect();
+    item.paint(&painter, &option, nullptr);
+    painter.end();
+    std::set<QRgb> colours;
+    for (int x = 0; x < 400; ++x)
+        colours.insert(image.pixel(x, 15));
+    QVERIFY(colours.size() > 200 && colours.size() <= 257);
 }
 
 void TestLCChart::readOutsAndExtremeZoom()
@@ -150,6 +278,58 @@ void TestLCChart::readOutsAndExtremeZoom()
     }
 }
 
+void TestLCChart::axesWheelRefitAndReset()
+{
+    LCNet::Calculator main;
+    LCChartDialog dialog(&main);
+    dialog.resize(700, 500);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *view = dialog.findChild<LCView *>("viewLC");
+    QWidget *viewport = view->viewport();
+    const QRectF opening = view->visibleSceneRect();
+    // Ticks at the steps, where the view maps them, at two zooms.
+    for (int zoomIn : {0, 3}) {
+        for (int i = 0; i < zoomIn; ++i)
+            QTest::mouseClick(viewport, Qt::RightButton, {}, viewport->rect().center());
+        for (auto [name, table] : {std::pair{"axisC", &CTable}, std::pair{"axisL", &LTable}}) {
+            const QVector<AxisTick> ticks = dialog.findChild<ChartAxis *>(name)->ticks();
+            int labels = 0;
+            for (const AxisTick &t : ticks) {
+                QVERIFY(std::find(table->begin(), table->end(), t.value) != table->end());
+                const QPointF p = view->viewportTransform().map(name == QLatin1String("axisC")
+                                                                    ? QPointF(t.value, 0)
+                                                                    : QPointF(0, 100 * t.value));
+                QCOMPARE(t.pos, name == QLatin1String("axisC") ? p.x() : p.y());
+                labels += !t.label.isEmpty() && t.label.toDouble() == t.value;
+            }
+            QVERIFY(labels >= 3);
+        }
+    }
+    // The wheel zooms about the centre without scrolling.
+    const QPointF centre = view->visibleSceneRect().center();
+    const double scale = view->transform().m11();
+    wheel(viewport, 120);
+    QVERIFY(QLineF(view->visibleSceneRect().center(), centre).length() < 1);
+    QCOMPARE(view->transform().m11(), scale * 1.125);
+
+    // Smaller, then back: what the user chose stays in view, at about the
+    // same zoom.
+    const QRectF chosen = view->visibleSceneRect();
+    for (QSize size : {QSize(dialog.minimumSizeHint().width(), 330), QSize(700, 500)}) {
+        dialog.resize(size);
+        QTRY_COMPARE(dialog.size(), size);
+        QApplication::processEvents();
+        QVERIFY(view->visibleSceneRect().adjusted(-0.5, -0.5, 0.5, 0.5).contains(chosen));
+    }
+    QVERIFY(view->visibleSceneRect().width() < 1.05 * chosen.width());
+
+    dialog.findChild<QToolButton *>("btnResetView")->click();
+    QVERIFY(QLineF(view->visibleSceneRect().topLeft(), opening.topLeft()).length() < 1);
+    QVERIFY(std::fabs(view->visibleSceneRect().width() / opening.width() - 1) < 1e-6);
+    QVERIFY(opening.contains(QRectF(0, 0, 400, 400)) && opening.width() < 1000);
+}
+
 void TestLCChart::linkAndSeveralDialogs()
 {
     QWidget window;
@@ -170,7 +350,7 @@ void TestLCChart::linkAndSeveralDialogs()
     auto *item = dynamic_cast<LCMatrixItem *>(view->scene()->items().value(0));
     auto *chart = z->findChild<ZChart *>("chartZ");
     QVERIFY(item);
-    const double before = item->matrix[40][90];
+    const double before = item->at(40, 90);
 
     // Frozen: neither marker nor map follows.
     lc->findChild<QPushButton *>("btnLink")->click();
@@ -178,7 +358,7 @@ void TestLCChart::linkAndSeveralDialogs()
     main.setInductance(LTable[100]);
     main.setLoadImpedance(LCNet::Impedance(300, 0));
     QCOMPARE(QPointF(view->markerX, view->markerY), QPointF(2000, 1200));
-    QCOMPARE(item->matrix[40][90], before);
+    QCOMPARE(item->at(40, 90), before);
     QCOMPARE(chart->marker, QPointF(20, 100));
 
     // Following again from the next change on; the R + jX view keeps its centre.
@@ -188,7 +368,7 @@ void TestLCChart::linkAndSeveralDialogs()
     main.setCapacitance(CTable[7]);
     QCOMPARE(QPointF(view->markerX, view->markerY), QPointF(CTable[7], 100 * LTable[100]));
     QCOMPARE(QPointF(item->currentC, item->currentL), QPointF(CTable[7], LTable[100]));
-    QCOMPARE(item->matrix[40][90], swrFor(main, CTable[40], LTable[90]));
+    QCOMPARE(item->at(40, 90), swrFor(main, CTable[40], LTable[90]));
     QCOMPARE(chart->marker, QPointF(300, 0));
     QCOMPARE(chart->center, QPointF(20, 100));
     z->close();

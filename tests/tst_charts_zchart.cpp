@@ -1,4 +1,5 @@
 // The R + jX chart widget and its dialog, with the legend maximum prompt.
+#include "chartaxis.h"
 #include "dialogdriver.h"
 #include "lcnet.h"
 #include "legendwidget.h"
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -57,6 +59,12 @@ private slots:
     void imageMatchesPointByPoint();
     void referencePoints();
     void badZoomAndMarker();
+    void zoomStepsAndHugeSize();
+    void sharpAtDevicePixelRatio();
+    void smithMapping();
+    void smithColoursAndReadOut();
+    void axesFollowTheMapping();
+    void refitAndResetView();
     void dialogReadOutsAndPrompts();
 };
 
@@ -147,6 +155,220 @@ void TestZChart::badZoomAndMarker()
             chart.center = QPointF(m, m);
             QVERIFY(!chart.grab().isNull());
         }
+}
+
+void TestZChart::zoomStepsAndHugeSize()
+{
+    // About 1000 right clicks, 6000 wheel notches, or the extreme deltas
+    // would take the zoom to 0, infinity or NaN: such steps are ignored.
+    DistanceChart chart(50, 50);
+    chart.zoom = 1.5;
+    for (int i = 0; i < 1100; ++i)
+        QTest::mouseClick(&chart, Qt::RightButton, {}, QPoint(24, 24));
+    QVERIFY(chart.zoom > 0 && std::isfinite(1 / chart.zoom));
+    for (int i = 0; i < 12000; ++i)
+        wheel(&chart, -120);
+    QVERIFY(std::isfinite(chart.zoom) && chart.zoom > 1e300);
+    for (int delta : {std::numeric_limits<int>::min(), std::numeric_limits<int>::max()}) {
+        wheel(&chart, delta);
+        QVERIFY(chart.zoom > 0 && std::isfinite(chart.zoom) && std::isfinite(1 / chart.zoom));
+    }
+    QVERIFY(!chart.grab().isNull());
+
+    // A map too large to allocate paints light grey instead of crashing.
+    chart.zoom = 1;
+    chart.resize(100000, 100000);
+    QVERIFY(chart.mapImage(1).isNull());
+    QImage part(300, 300, QImage::Format_RGB32);
+    chart.render(&part);
+    QCOMPARE(part.pixelColor(200, 200), QColor(192, 192, 192));
+}
+
+void TestZChart::sharpAtDevicePixelRatio()
+{
+    DistanceChart chart(37, 90);
+    chart.center = QPointF(5, -3);
+    chart.zoom = 2.5;
+    chart.marker = QPointF(20, -68);
+    chart.scale.setRange(0, 120);
+    QCOMPARE(chart.mapImage(1.5).size(), QSize(56, 135));
+    // At ratio 2 the image has twice the pixels each way, and pixel (qx, qy)
+    // shows the point of the logical position (qx / 2, qy / 2).
+    QImage image(74, 180, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2);
+    chart.render(&image);
+    for (int qy = 100; qy < 180; ++qy) // below the status text
+        for (int qx = 0; qx < 74; ++qx) {
+            if (qx / 2 == 23 || qy / 2 == 70) // the cross
+                continue;
+            const double r = 5 + 2.5 * (qx / 2.0 - 17);
+            const double x = -3 + 2.5 * (44 - qy / 2.0);
+            QCOMPARE(image.pixelColor(qx, qy), colorForValue(std::hypot(r, x), 0, 120));
+        }
+}
+
+void TestZChart::smithMapping()
+{
+    // Hand-computed reflection coefficients against 50 ohm: 50 ohm at the
+    // centre, 25 ohm at -1/3, pure reactances on the rim (j50 at j), and the
+    // way back.
+    QCOMPARE(ZChart::gammaOf(QPointF(50, 0)), QPointF(0, 0));
+    QCOMPARE(ZChart::gammaOf(QPointF(25, 0)), QPointF(-1.0 / 3, 0));
+    QCOMPARE(ZChart::gammaOf(QPointF(0, 50)), QPointF(0, 1));
+    for (double x : {10.0, -73.0, 1e4}) {
+        const QPointF g = ZChart::gammaOf(QPointF(0, x));
+        QVERIFY(std::fabs(std::hypot(g.x(), g.y()) - 1) < 1e-12);
+    }
+    const QPointF back = ZChart::loadOf(ZChart::gammaOf(QPointF(35, -94)));
+    QVERIFY(std::fabs(back.x() - 35) < 1e-9 && std::fabs(back.y() + 94) < 1e-9);
+    QVERIFY(ZChart::loadOf(QPointF(0, 1.01)).x() < 0); // outside the disk
+
+    DistanceChart chart(300, 200);
+    chart.setSmith(true);
+    const double radius = chart.smithRadius();
+    QVERIFY(radius > 50 && radius < 100);
+    QCOMPARE(chart.loadToPixel(QPointF(50, 0)), QPointF(149, 99));
+    QCOMPARE(chart.loadToPixel(QPointF(25, 0)), QPointF(149 - radius / 3, 99));
+    QCOMPARE(chart.loadToPixel(QPointF(0, 50)), QPointF(149, 99 - radius));
+    // The wheel zooms into the disk about its centre; the limits hold.
+    wheel(&chart, 120);
+    QCOMPARE(chart.smithZoom, 1.125);
+    QCOMPARE(chart.loadToPixel(QPointF(25, 0)), QPointF(149 - 1.125 * radius / 3, 99));
+    QCOMPARE(chart.zoom, 0.1); // the plane's own zoom is left alone
+    for (int i = 0; i < 300; ++i)
+        wheel(&chart, 1200);
+    QVERIFY(chart.smithZoom <= ZChart::MaxSmithZoom && chart.smithZoom > 1e5);
+    for (int delta : {std::numeric_limits<int>::min(), -1200, -1200})
+        wheel(&chart, delta);
+    QVERIFY(chart.smithZoom >= ZChart::MinSmithZoom);
+    QVERIFY(!chart.grab().isNull());
+}
+
+void TestZChart::smithColoursAndReadOut()
+{
+    LCNet::Calculator main;
+    main.setInductance(1.5);
+    main.setCapacitance(300);
+    ZChartDialog dialog(&main);
+    auto *chart = dialog.findChild<ZChart *>("chartZ");
+    dialog.findChild<LegendWidget *>("legSWR")->setRange(0, 10);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.findChild<QToolButton *>("btnSmith")->click();
+    QVERIFY(chart->isSmith());
+    QVERIFY(dialog.findChild<ChartAxis *>("axisR")->isHidden());
+    QApplication::processEvents(); // the chart takes the axes' room
+    const int cx = chart->width() / 2 - 1;
+    const int cy = chart->height() / 2 - 1;
+    const double radius = chart->smithRadius();
+    const QImage smith = chart->mapImage(1);
+    // 50 ohm, near 25 ohm, just inside the rim at j50, and a matched load:
+    // each pixel has the colour of the SWR of the load it shows, which is
+    // the colour the R + jX view gives the same load.
+    const QPoint pixels[] = {QPoint(cx, cy), QPoint(qRound(cx - radius / 3), cy),
+                             QPoint(cx, int(std::ceil(cy - radius + 0.5))),
+                             chart->loadToPixel(QPointF(20, 100)).toPoint()};
+    for (QPoint p : pixels) {
+        const QPointF load = chart->pixelToLoad(p.x(), p.y());
+        QVERIFY(load.x() >= 0);
+        QCOMPARE(smith.pixelColor(p), colorForValue(swrFor(main, load.x(), load.y()), 0, 10));
+        chart->setSmith(false);
+        chart->center = load;
+        QCOMPARE(chart->mapImage(1).pixelColor(cx, cy), smith.pixelColor(p));
+        chart->setSmith(true);
+    }
+    const QPointF near25 = chart->pixelToLoad(qRound(cx - radius / 3), cy);
+    QVERIFY(std::fabs(near25.x() - 25) < 1.5 && near25.y() == 0);
+
+    // Outside the disk: no map, and the read-out has no load to show.
+    const QPoint outside(qRound(cx + radius + 3), cy);
+    QVERIFY(!chart->showsLoad(outside.x(), outside.y()));
+    QCOMPARE(smith.pixelColor(outside), chart->palette().color(QPalette::Window));
+    QTest::mouseMove(chart, outside);
+    QTRY_COMPARE(dialog.findChild<QLabel *>("edtR")->text(), QStringLiteral("-"));
+    QTest::mouseMove(chart, QPoint(cx, cy));
+    QTRY_COMPARE(dialog.findChild<QLabel *>("edtR")->text(), QStringLiteral("50 Ohm"));
+    QCOMPARE(dialog.findChild<QLabel *>("edtSWR")->text(), QString::number(swrFor(main, 50, 0)));
+
+    // Reference points found on the disk lie within 10 % of their SWR.
+    chart->addReferencePoints(3);
+    QVERIFY(!chart->referencePoints().isEmpty());
+    for (const QPointF &p : chart->referencePoints())
+        QVERIFY(p.x() >= 0 && std::fabs(swrFor(main, p.x(), p.y()) - 3) < 0.3);
+    QVERIFY(!dialog.grab().isNull());
+}
+
+void TestZChart::axesFollowTheMapping()
+{
+    LCNet::Calculator main;
+    ZChartDialog dialog(&main);
+    dialog.resize(700, 500);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *chart = dialog.findChild<ZChart *>("chartZ");
+    auto *axisR = dialog.findChild<ChartAxis *>("axisR");
+    auto *axisX = dialog.findChild<ChartAxis *>("axisX");
+    const QFontMetrics metrics(axisR->font());
+    // Round values 1, 2 or 5 x 10^k apart, each at the centre of the pixel
+    // that shows it, labelled with its value, labels apart from each other.
+    for (double zoom : {1.5, 0.0004}) {
+        chart->zoom = zoom;
+        for (ChartAxis *axis : {axisR, axisX}) {
+            const bool across = axis == axisR;
+            const QVector<AxisTick> ticks = axis->ticks();
+            QVERIFY(ticks.size() >= 3);
+            const double step = ticks[1].value - ticks[0].value;
+            const double mantissa = step / std::pow(10, std::floor(std::log10(step) + 1e-9));
+            QVERIFY(std::fabs(mantissa - std::round(mantissa)) < 1e-6 &&
+                    QList<int>({1, 2, 5}).contains(int(std::round(mantissa))));
+            for (int i = 0; i < ticks.size(); ++i) {
+                const AxisTick &t = ticks[i];
+                const QPointF p =
+                    chart->planeToPixel(across ? QPointF(t.value, 0) : QPointF(0, t.value));
+                QCOMPARE(t.pos, (across ? p.x() : p.y()) + 0.5);
+                QVERIFY(t.pos >= 0 && t.pos <= (across ? chart->width() : chart->height()));
+                QVERIFY(std::fabs(t.label.toDouble() - t.value) < step * 1e-9);
+                if (i > 0 && across)
+                    QVERIFY(t.pos - ticks[i - 1].pos > metrics.horizontalAdvance(t.label));
+            }
+        }
+    }
+}
+
+void TestZChart::refitAndResetView()
+{
+    LCNet::Calculator main;
+    ZChartDialog dialog(&main);
+    dialog.resize(700, 500);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *chart = dialog.findChild<ZChart *>("chartZ");
+    QCOMPARE(chart->zoom, ZChartDialog::OpeningZoom); // showing keeps the opening zoom
+    QTest::mouseClick(chart, Qt::RightButton, {}, QPoint(100, 80));
+    const auto shown = [&] {
+        return QRectF(chart->pixelToPlane(0, 0),
+                      chart->pixelToPlane(chart->width() - 1, chart->height() - 1));
+    };
+    const QRectF chosen = shown().normalized();
+    const QPointF centre = chart->center;
+    // Smaller, then back: what was shown stays in view, about the centre.
+    for (QSize size : {QSize(dialog.minimumSizeHint().width(), 380), QSize(700, 500)}) {
+        dialog.resize(size);
+        QTRY_COMPARE(dialog.size(), size);
+        QApplication::processEvents();
+        QVERIFY(shown().normalized().adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(chosen));
+        QCOMPARE(chart->center, centre);
+    }
+    QVERIFY(std::fabs(chart->zoom / 0.75 - 1) < 0.01);
+
+    // Home goes back to the opening view, in either view.
+    chart->smithZoom = 8;
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Home);
+    QTRY_COMPARE(chart->center, chart->marker); // the button animates its click
+    QCOMPARE(chart->zoom, 1.5);
+    QCOMPARE(chart->smithZoom, 1.0);
 }
 
 void TestZChart::dialogReadOutsAndPrompts()
