@@ -103,10 +103,7 @@ double ZChart::smithRadius() const
 
 QPointF ZChart::pixelToGamma(double px, double py) const
 {
-    const int cx = width() / 2 - 1;
-    const int cy = height() / 2 - 1;
-    const double unit = smithZoom * smithRadius();
-    return QPointF(smithCenter.x() + (px - cx) / unit, smithCenter.y() + (cy - py) / unit);
+    return SmithMapping(*this).gamma(px, py);
 }
 
 QPointF ZChart::gammaToPixel(const QPointF &gamma) const
@@ -141,6 +138,22 @@ QPointF ZChart::pixelToLoad(double px, double py) const
     return smith ? loadOf(pixelToGamma(px, py)) : pixelToPlane(px, py);
 }
 
+ZChart::SmithMapping::SmithMapping(const ZChart &chart)
+    : cx(chart.width() / 2 - 1), cy(chart.height() / 2 - 1),
+      unit(chart.smithZoom * chart.smithRadius()), centre(chart.smithCenter)
+{
+}
+
+QPointF ZChart::SmithMapping::gamma(double px, double py) const
+{
+    return QPointF(centre.x() + (px - cx) / unit, centre.y() + (cy - py) / unit);
+}
+
+bool ZChart::SmithMapping::inside(const QPointF &g)
+{
+    return g.x() * g.x() + g.y() * g.y() <= 1.0;
+}
+
 QPointF ZChart::loadToPixel(const QPointF &load) const
 {
     return smith ? gammaToPixel(gammaOf(load)) : planeToPixel(load);
@@ -148,10 +161,7 @@ QPointF ZChart::loadToPixel(const QPointF &load) const
 
 bool ZChart::showsLoad(double px, double py) const
 {
-    if (!smith)
-        return true;
-    const QPointF g = pixelToGamma(px, py);
-    return g.x() * g.x() + g.y() * g.y() <= 1.0;
+    return !smith || SmithMapping::inside(pixelToGamma(px, py));
 }
 
 QImage ZChart::mapImage(qreal ratio)
@@ -168,6 +178,7 @@ QImage ZChart::mapImage(qreal ratio)
 
     // A row at a time, in pieces, so that a batch source sees many loads at
     // once and the buffers stay small whatever the width.
+    const SmithMapping disk(*this);
     constexpr int Piece = 1024;
     std::vector<double> r(Piece), x(Piece), v(Piece);
     std::vector<int> column(Piece);
@@ -179,11 +190,17 @@ QImage ZChart::mapImage(qreal ratio)
             int n = 0;
             for (int qx = q0; qx < q1; ++qx) {
                 const double px = qx / ratio;
-                if (!showsLoad(px, py)) {
-                    line[qx] = outside;
-                    continue;
+                QPointF load;
+                if (smith) {
+                    const QPointF g = disk.gamma(px, py);
+                    if (!SmithMapping::inside(g)) {
+                        line[qx] = outside;
+                        continue;
+                    }
+                    load = loadOf(g);
+                } else {
+                    load = pixelToPlane(px, py);
                 }
-                const QPointF load = pixelToLoad(px, py);
                 r[n] = load.x();
                 x[n] = load.y();
                 column[n++] = qx;

@@ -92,6 +92,15 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The Smith view's mapping, worked out once for many pixels.
+    struct SmithMapping {
+        explicit SmithMapping(const ZChart &chart);
+        QPointF gamma(double px, double py) const;
+        static bool inside(const QPointF &gamma);
+        double cx, cy, unit;
+        QPointF centre;
+    };
+
     bool setPlaneZoom(double value);
     bool setSmithZoom(double value);
     void paintPlaneOverlay(QPainter &painter);

@@ -2,7 +2,7 @@
 # Installs the Debian packages the simulator needs, only those missing.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libbenchmark-dev fonts-dejavu-core)
+packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools qt6-svg-dev libbenchmark-dev fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do
