@@ -166,9 +166,11 @@ bool ZChart::showsLoad(double px, double py) const
 
 QImage ZChart::mapImage(qreal ratio)
 {
+    // Far beyond any screen (2^26 pixels, 256 MB) there is no map, just as
+    // when the memory runs out.
     const double fw = std::ceil(width() * ratio);
     const double fh = std::ceil(height() * ratio);
-    if (!(fw >= 1.0 && fh >= 1.0 && fw < 1e9 && fh < 1e9))
+    if (!(fw >= 1.0 && fh >= 1.0 && fw * fh <= 0x1p26))
         return QImage();
     QImage map(static_cast<int>(fw), static_cast<int>(fh), QImage::Format_RGB32);
     if (map.isNull())
