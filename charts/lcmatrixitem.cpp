@@ -133,10 +133,20 @@ void LCMatrixItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *opti
     cellRange(lTable, exposed.top() / 100.0, exposed.bottom() / 100.0, sl, liFirst, liLast,
               liVisible);
 
-    // Cells meet edge to edge, at their exact bounds and without
-    // antialiasing, so that no seam shows between them. A faint outline
-    // separates them only where they are large enough to read.
+    // Cells meet edge to edge without seams: each edge goes to the nearest
+    // device pixel, the same for both cells that share it, and is drawn
+    // there without antialiasing. A faint outline separates the cells only
+    // where they are large enough to read.
     painter->setRenderHint(QPainter::Antialiasing, false);
+    const QTransform world = painter->worldTransform();
+    const QTransform device = painter->deviceTransform();
+    const bool snap = world.type() <= QTransform::TxScale && world.m11() > 0 && world.m22() > 0;
+    if (snap)
+        painter->setWorldTransform(
+            QTransform::fromScale(world.m11() / device.m11(), world.m22() / device.m22()));
+    const auto edge = [](double scale, double shift, double v) {
+        return std::clamp(std::round(scale * v + shift), -1e7, 1e7);
+    };
     const double cellPixels = std::min(cSmallestStep * sc, 100.0 * lSmallestStep * sl) * lod;
     if (cellPixels >= OutlinePixels)
         painter->setPen(QPen(QColor(0, 0, 0, 40), 0));
@@ -169,7 +179,14 @@ void LCMatrixItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *opti
                 lastColour = colour;
                 haveBrush = true;
             }
-            painter->drawRect(QRectF(x0, y0, x1 - x0, y1 - y0));
+            if (snap) {
+                const double left = edge(device.m11(), device.dx(), x0);
+                const double top = edge(device.m22(), device.dy(), y0);
+                painter->drawRect(QRectF(left, top, edge(device.m11(), device.dx(), x1) - left,
+                                         edge(device.m22(), device.dy(), y1) - top));
+            } else {
+                painter->drawRect(QRectF(x0, y0, x1 - x0, y1 - y0));
+            }
         }
     }
 }

@@ -154,6 +154,27 @@ void TestLCChart::outlinesOnlyOnLargeCells()
         }
         QCOMPARE(outline > 0, scale == 2.0);
     }
+    // Without outlines no background shows between cells, at any scale,
+    // offset or device pixel ratio.
+    for (double ratio : {1.0, 1.5, 2.0})
+        for (double scale : {0.05, 0.2973, 0.4133, 0.9, 1.77})
+            for (double offset : {0.0, 0.37}) {
+                QImage image(int(210 * ratio), int(210 * ratio), QImage::Format_RGB32);
+                image.setDevicePixelRatio(ratio);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                painter.setTransform(QTransform(scale, 0, 0, scale, offset, offset));
+                QStyleOptionGraphicsItem option;
+                option.exposedRect = item.boundingRect();
+                item.paint(&painter, &option, nullptr);
+                painter.end();
+                const int n = int(std::min(200.0, scale * 2300) * ratio); // drawn at any step
+                int gaps = 0;
+                for (int y = int(4 * ratio); y < n; ++y)
+                    for (int x = int(4 * ratio); x < n; ++x)
+                        gaps += image.pixel(x, y) == qRgb(255, 255, 255);
+                QCOMPARE(gaps, 0);
+            }
 }
 
 void TestLCChart::otherBanks()
