@@ -141,9 +141,11 @@ void LCMatrixItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *opti
     const QTransform world = painter->worldTransform();
     const QTransform device = painter->deviceTransform();
     const bool snap = world.type() <= QTransform::TxScale && world.m11() > 0 && world.m22() > 0;
+    // What lies between the world and the device (the device pixel ratio,
+    // the widget's place in its window) is undone, so that coordinates are
+    // device pixels.
     if (snap)
-        painter->setWorldTransform(
-            QTransform::fromScale(world.m11() / device.m11(), world.m22() / device.m22()));
+        painter->setWorldTransform((world.inverted() * device).inverted());
     const auto edge = [](double scale, double shift, double v) {
         return std::clamp(std::round(scale * v + shift), -1e7, 1e7);
     };
