@@ -1,6 +1,7 @@
 // The L/C chart (matrix item, view, dialog) and both chart dialogs following
 // the main setting.
 #include "chartaxis.h"
+#include "chartstest.h"
 #include "lcchartdialog.h"
 #include "lcmatrixitem.h"
 #include "lcnet.h"
@@ -15,11 +16,9 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyleOptionGraphicsItem>
 #include <QTest>
 #include <QToolButton>
-#include <QWheelEvent>
 
 #include <set>
 
@@ -32,20 +31,6 @@ using LCNet::LTable;
 namespace
 {
 const double NaN = std::numeric_limits<double>::quiet_NaN();
-
-double swrFor(const LCNet::Calculator &c, double pF, double uH)
-{
-    return LCNet::computeSWR(LCNet::Z0,
-                             LCNet::networkInput(c.netType, 1000.0 * c.frequency, 1e-6 * uH,
-                                                 1e-12 * pF, c.loadImpedance));
-}
-
-void wheel(QWidget *viewport, int deltaY)
-{
-    QWheelEvent event(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), QPoint(),
-                      QPoint(0, deltaY), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(viewport, &event);
-}
 
 // The centre of the cell that ends at the steps (ci, li) when cells span s steps.
 QPointF cellCentre(int ci, int li, int s)
@@ -60,9 +45,7 @@ class TestLCChart : public QObject
 
 private slots:
     void cellsStepsAndMagenta();
-    void outlinesOnlyOnLargeCells();
     void otherBanks();
-    void largeBankStaysCoarse();
     void readOutsAndExtremeZoom();
     void axesWheelRefitAndReset();
     void linkAndSeveralDialogs();
@@ -88,8 +71,9 @@ void TestLCChart::cellsStepsAndMagenta()
     item.currentC = CTable[130];
     item.currentL = LTable[130];
     // Painted at `scale` with the scene point `at` on pixel (100, 100).
-    const auto paint = [&](double scale, QPointF at) {
-        QImage image(200, 200, QImage::Format_RGB32);
+    const auto paint = [&](double scale, QPointF at, double ratio = 1) {
+        QImage image(int(200 * ratio), int(200 * ratio), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.setTransform(
@@ -116,65 +100,35 @@ void TestLCChart::cellsStepsAndMagenta()
     const QPointF p = QPointF(100, 100) + 0.045 * (beyond - corner);
     QCOMPARE(far.pixelColor(int(p.x()), 100), QColor(Qt::white));
     QCOMPARE(far.pixelColor(100, int(p.y())), QColor(Qt::white));
-}
 
-void TestLCChart::outlinesOnlyOnLargeCells()
-{
-    LCMatrixItem item;
-    QVERIFY(item.setSteps({LTable.begin(), LTable.end()}, {CTable.begin(), CTable.end()}));
-    LegendWidget legend;
-    legend.setRange(0, 1023);
-    item.legend = &legend;
-    for (int c = 0; c < 256; ++c)
-        for (int l = 0; l < 256; ++l)
-            item.at(c, l) = 4 * c;
-    // A row across the edge between C steps 100 and 101 (cells 8 .. 15 scene
-    // units high), at a scale where cells are small and where they are large.
-    const QColor left = colorForValue(400, 0, 1023);
-    const QColor right = colorForValue(404, 0, 1023);
+    // Across the edge of C steps 100 and 101 (cells 8 .. 15 scene units): a
+    // subdued outline (darker, nowhere near black) only on large cells.
+    const QColor left = colorForValue(221, 0, 1023);
+    const QColor right = colorForValue(222, 0, 1023);
     for (double scale : {0.5, 2.0}) {
-        QImage image(200, 200, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        const QPointF at(CTable[100], 50.0 * (LTable[120] + LTable[121]));
-        painter.setTransform(
-            QTransform(scale, 0, 0, scale, 100 - scale * at.x(), 100 - scale * at.y()));
-        QStyleOptionGraphicsItem option;
-        option.exposedRect = item.boundingRect();
-        item.paint(&painter, &option, nullptr);
-        painter.end();
+        const QImage row = paint(scale, QPointF(CTable[100], 50.0 * (LTable[120] + LTable[121])));
         int outline = 0;
         for (int x = 97; x < 104; ++x) {
-            const QColor c = image.pixelColor(x, 100);
-            if (c == left || c == right)
-                continue;
-            // Subdued: darker than the cells, but nowhere near black.
-            ++outline;
-            QVERIFY(c.green() < right.green() && c.green() > 0.75 * right.green());
+            const QColor c = row.pixelColor(x, 100);
+            if (c != left && c != right) {
+                ++outline;
+                QVERIFY(c.green() < right.green() && c.green() > 0.75 * right.green());
+            }
         }
         QCOMPARE(outline > 0, scale == 2.0);
     }
-    // Without outlines no background shows between cells, at any scale,
-    // offset or device pixel ratio.
-    for (double ratio : {1.0, 1.5, 2.0})
-        for (double scale : {0.05, 0.2973, 0.4133, 0.9, 1.77})
-            for (double offset : {0.0, 0.37}) {
-                QImage image(int(210 * ratio), int(210 * ratio), QImage::Format_RGB32);
-                image.setDevicePixelRatio(ratio);
-                image.fill(Qt::white);
-                QPainter painter(&image);
-                painter.setTransform(QTransform(scale, 0, 0, scale, offset, offset));
-                QStyleOptionGraphicsItem option;
-                option.exposedRect = item.boundingRect();
-                item.paint(&painter, &option, nullptr);
-                painter.end();
-                const int n = int(std::min(200.0, scale * 2300) * ratio); // drawn at any step
-                int gaps = 0;
-                for (int y = int(4 * ratio); y < n; ++y)
-                    for (int x = int(4 * ratio); x < n; ++x)
-                        gaps += image.pixel(x, y) == qRgb(255, 255, 255);
-                QCOMPARE(gaps, 0);
-            }
+    // Without outlines no background shows between cells, whatever the
+    // scale, offset or device pixel ratio.
+    for (double ratio : {1.0, 1.5})
+        for (double scale : {0.05, 0.2973, 0.9}) {
+            const QImage image = paint(scale, QPointF(99.63, 99.63) / scale, ratio);
+            const int n = int(std::min(200.0, scale * 2300) * ratio); // drawn at any step
+            int gaps = 0;
+            for (int y = int(4 * ratio); y < n; ++y)
+                for (int x = int(4 * ratio); x < n; ++x)
+                    gaps += image.pixel(x, y) == qRgb(255, 255, 255);
+            QCOMPARE(gaps, 0);
+        }
 }
 
 void TestLCChart::otherBanks()
@@ -190,19 +144,20 @@ void TestLCChart::otherBanks()
     QVERIFY(item);
     // Steps that are no bank change nothing.
     const double before = item->at(40, 90);
-    const std::vector<double> fine = {1, 2, 3};
     std::vector<double> tooMany(4097);
     for (size_t i = 0; i < tooMany.size(); ++i)
         tooMany[i] = double(i);
     for (const std::vector<double> &bad : {std::vector<double>{1}, std::vector<double>{1, 1, 2},
                                            std::vector<double>{1, NaN}, tooMany}) {
-        QVERIFY(!dialog.setBankSteps(bad, fine));
-        QVERIFY(!dialog.setBankSteps(fine, bad));
+        QVERIFY(!dialog.setBankSteps(bad, {1, 2}));
+        QVERIFY(!dialog.setBankSteps({1, 2}, bad));
     }
     QCOMPARE(item->cCount(), 256);
     QCOMPARE(item->at(40, 90), before);
 
-    // A 3 x 5 bank: every cell evaluated, the scene and axes at its steps.
+    // A 3 x 5 bank: every cell evaluated, the scene and axes at its steps,
+    // the whole matrix in view, and a cell (as the window draws it, the
+    // viewport away from the window's origin) coloured by its value.
     const std::vector<double> l = {0.1, 0.35, 1.2};
     const std::vector<double> c = {10, 22, 47, 100, 220};
     QVERIFY(dialog.setBankSteps(l, c));
@@ -210,7 +165,7 @@ void TestLCChart::otherBanks()
     QCOMPARE(item->cCount(), 5);
     for (int ci = 0; ci < 5; ++ci)
         for (int li = 0; li < 3; ++li)
-            QCOMPARE(item->at(ci, li), swrFor(main, c[ci], l[li]));
+            QCOMPARE(item->at(ci, li), swrAt(main, c[ci], l[li]));
     QCOMPARE(view->sceneRect(), QRectF(-10, -10, 220 + 39, 120 + 14));
     QCOMPARE(item->boundingRect(), QRectF(10, 10, 210, 110));
     for (auto [axis, steps] : {std::pair{"axisC", c}, std::pair{"axisL", l}}) {
@@ -219,38 +174,28 @@ void TestLCChart::otherBanks()
         for (const AxisTick &t : ticks)
             QVERIFY(std::find(steps.begin(), steps.end(), t.value) != steps.end());
     }
-    // The whole matrix is in view; the cell ending at C 220, L 1.2 has the
-    // colour of its value.
-    // (Drawn as part of the whole window, where the viewport lies away
-    // from the window's origin.)
     const QPoint cell = view->viewport()->mapTo(&dialog, view->mapFromScene(QPointF(160, 77)));
-    const QImage image = dialog.grab().toImage();
-    QCOMPARE(image.pixelColor(cell),
-             colorForValue(swrFor(main, 220, 1.2), 0, LCChartDialog::DefaultMaximum));
-}
+    QCOMPARE(dialog.grab().toImage().pixelColor(cell),
+             colorForValue(swrAt(main, 220, 1.2), 0, LCChartDialog::DefaultMaximum));
 
-void TestLCChart::largeBankStaysCoarse()
-{
     // 4096 C steps 1 pF apart, each cell's value its C step: zoomed out to
     // the whole bank in 400 pixels, no more than about 256 cells cross it.
-    std::vector<double> c(4096);
+    std::vector<double> wide(4096);
     for (int i = 0; i < 4096; ++i)
-        c[size_t(i)] = i;
-    LCMatrixItem item;
-    QVERIFY(item.setSteps({0.0, 1.0, 2.0}, c));
+        wide[size_t(i)] = i;
+    QVERIFY(item->setSteps({0.0, 1.0, 2.0}, wide));
     LegendWidget legend;
     legend.setRange(0, 4095);
-    item.legend = &legend;
+    item->legend = &legend;
     for (int ci = 0; ci < 4096; ++ci)
         for (int li = 0; li < 3; ++li)
-            item.at(ci, li) = ci;
+            item->at(ci, li) = ci;
     QImage image(400, 40, QImage::Format_RGB32);
-    image.fill(Qt::white);
     QPainter painter(&image);
     painter.scale(400.0 / 4096, 0.1);
     QStyleOptionGraphicsItem option;
-    option.exposedRect = item.boundingRect();
-    item.paint(&painter, &option, nullptr);
+    option.exposedRect = item->boundingRect();
+    item->paint(&painter, &option, nullptr);
     painter.end();
     std::set<QRgb> colours;
     for (int x = 0; x < 400; ++x)
@@ -281,7 +226,7 @@ void TestLCChart::readOutsAndExtremeZoom()
     }
     dialog.showMouseValues(1234.5, 1000); // not on a step
     QCOMPARE(texts(),
-             (QStringList{"1234.5 pF", "10 uH", QString::number(swrFor(main, 1234.5, 10))}));
+             (QStringList{"1234.5 pF", "10 uH", QString::number(swrAt(main, 1234.5, 10))}));
     // The mouse over the grey strip left of the matrix.
     QTest::mouseMove(viewport, view->mapFromScene(QPointF(-5, 100)));
     QTRY_COMPARE(texts(), (QStringList{"-", "-", "-"}));
@@ -390,7 +335,7 @@ void TestLCChart::linkAndSeveralDialogs()
     main.setCapacitance(CTable[7]);
     QCOMPARE(QPointF(view->markerX, view->markerY), QPointF(CTable[7], 100 * LTable[100]));
     QCOMPARE(QPointF(item->currentC, item->currentL), QPointF(CTable[7], LTable[100]));
-    QCOMPARE(item->at(40, 90), swrFor(main, CTable[40], LTable[90]));
+    QCOMPARE(item->at(40, 90), swrAt(main, CTable[40], LTable[90]));
     QCOMPARE(chart->marker, QPointF(300, 0));
     QCOMPARE(chart->center, QPointF(20, 100));
     z->close();
