@@ -211,9 +211,11 @@ void TestLCChart::readOutsAndExtremeZoom()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto *view = dialog.findChild<LCView *>("viewLC");
     QWidget *viewport = view->viewport();
-    // The opening view shows the corner 0 .. 400 pF, 0 .. 4 uH.
+    // The opening view shows the corner 0 .. 400 pF, 0 .. 4 uH, in cells of
+    // one step.
     const QRectF shown = view->mapToScene(viewport->rect()).boundingRect();
     QVERIFY(shown.contains(QRectF(0, 0, 400, 400)) && shown.width() < 1000);
+    QVERIFY(view->transform().m11() >= 0.5);
     const auto texts = [&] {
         return QStringList{dialog.findChild<QLabel *>("edtC")->text(),
                            dialog.findChild<QLabel *>("edtL")->text(),
