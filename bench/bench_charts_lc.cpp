@@ -1,5 +1,6 @@
 // The L/C chart: filling the matrix, repainting the view at the opening zoom
-// and zoomed out, and a main-window edit followed by both charts repainting.
+// and zoomed out, and a main-window edit followed by both charts repainting;
+// then banks of 4096 steps each (12 + 12 relays).
 #include "lcchartdialog.h"
 #include "lcnet.h"
 #include "lcview.h"
@@ -9,12 +10,27 @@
 #include <QApplication>
 #include <QGraphicsScene>
 
+#include <vector>
+
 #include "guimain.h"
 
 #include <benchmark/benchmark.h>
 
 namespace
 {
+// 0 keeps the opening view, 1 shows the whole scene, 2 ten times as much.
+void zoomOut(LCView *view, int level)
+{
+    QApplication::processEvents();
+    const QRectF scene = view->sceneRect();
+    if (level >= 1)
+        view->showSceneRect(
+            level >= 2 ? QRectF(scene.center() - QPointF(5 * scene.width(), 5 * scene.height()),
+                                10 * scene.size())
+                       : scene);
+    QApplication::processEvents();
+}
+
 void BM_LCMatrixFill(benchmark::State &state)
 {
     LCNet::Calculator main;
@@ -32,11 +48,7 @@ void BM_LCViewRepaint(benchmark::State &state)
     dialog.show();
     QApplication::processEvents();
     LCView *view = dialog.findChild<LCView *>(QStringLiteral("viewLC"));
-    if (state.range(0) >= 1)
-        view->fitInView(view->sceneRect(), Qt::KeepAspectRatio);
-    if (state.range(0) >= 2)
-        view->scale(0.1, 0.1);
-    QApplication::processEvents();
+    zoomOut(view, int(state.range(0)));
     for (auto _ : state)
         view->viewport()->repaint();
     state.counters["scale"] = view->transform().m11();
@@ -65,6 +77,48 @@ void BM_EditWithBothChartsOpen(benchmark::State &state)
     delete z;
 }
 BENCHMARK(BM_EditWithBothChartsOpen)->Unit(benchmark::kMillisecond);
+
+// Binary banks of 12 relays: 4096 steps, the standard banks' ranges.
+void largeBanks(std::vector<double> &l, std::vector<double> &c)
+{
+    l.resize(4096);
+    c.resize(4096);
+    for (int i = 0; i < 4096; ++i) {
+        l[size_t(i)] = i * (24.86 / 4095);
+        c[size_t(i)] = i * (3961.0 / 4095);
+    }
+}
+
+void BM_LCLargeBanksFill(benchmark::State &state)
+{
+    LCNet::Calculator main;
+    LCChartDialog dialog(&main);
+    std::vector<double> l, c;
+    largeBanks(l, c);
+    for (auto _ : state)
+        dialog.setBankSteps(l, c);
+    state.counters["cells"] = 4096.0 * 4096.0;
+    state.counters["matrix_MB"] = 4096.0 * 4096.0 * sizeof(double) / 1e6;
+}
+BENCHMARK(BM_LCLargeBanksFill)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// zoomOut as in BM_LCViewRepaint.
+void BM_LCLargeBanksRepaint(benchmark::State &state)
+{
+    LCNet::Calculator main;
+    LCChartDialog dialog(&main);
+    std::vector<double> l, c;
+    largeBanks(l, c);
+    dialog.setBankSteps(l, c);
+    dialog.show();
+    QApplication::processEvents();
+    LCView *view = dialog.findChild<LCView *>(QStringLiteral("viewLC"));
+    zoomOut(view, int(state.range(0)));
+    for (auto _ : state)
+        view->viewport()->repaint();
+    state.counters["scale"] = view->transform().m11();
+}
+BENCHMARK(BM_LCLargeBanksRepaint)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 } // namespace
 
 VORLAP_GUI_BENCHMARK_MAIN()

@@ -1,9 +1,11 @@
-// Repaint of the R + jX chart in its dialog, at two chart sizes.
+// Repaint of the R + jX chart and of its Smith view in the dialog, at two
+// chart sizes.
 #include "lcnet.h"
 #include "zchart.h"
 #include "zchartdialog.h"
 
 #include <QApplication>
+#include <QToolButton>
 
 #include "guimain.h"
 
@@ -22,12 +24,16 @@ ZChart *chartOfSize(ZChartDialog &dialog, QSize size)
     return chart;
 }
 
-void repaint(benchmark::State &state, QSize size)
+void repaint(benchmark::State &state, QSize size, bool smith = false)
 {
     LCNet::Calculator main;
     ZChartDialog dialog(&main);
     dialog.show();
     QApplication::processEvents();
+    if (smith) {
+        dialog.findChild<QToolButton *>(QStringLiteral("btnSmith"))->click();
+        QApplication::processEvents();
+    }
     ZChart *chart = chartOfSize(dialog, size);
     if (chart->size() != size) {
         state.SkipWithError("chart size not reached");
@@ -38,17 +44,29 @@ void repaint(benchmark::State &state, QSize size)
     state.counters["pixels"] = size.width() * size.height();
 }
 
-void BM_ZChartRepaint400x300(benchmark::State &state)
+void BM_ZChartRepaint600x300(benchmark::State &state)
 {
-    repaint(state, QSize(400, 300));
+    repaint(state, QSize(600, 300));
 }
-BENCHMARK(BM_ZChartRepaint400x300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZChartRepaint600x300)->Unit(benchmark::kMillisecond);
 
 void BM_ZChartRepaint1280x800(benchmark::State &state)
 {
     repaint(state, QSize(1280, 800));
 }
 BENCHMARK(BM_ZChartRepaint1280x800)->Unit(benchmark::kMillisecond);
+
+void BM_SmithRepaint600x300(benchmark::State &state)
+{
+    repaint(state, QSize(600, 300), true);
+}
+BENCHMARK(BM_SmithRepaint600x300)->Unit(benchmark::kMillisecond);
+
+void BM_SmithRepaint1280x800(benchmark::State &state)
+{
+    repaint(state, QSize(1280, 800), true);
+}
+BENCHMARK(BM_SmithRepaint1280x800)->Unit(benchmark::kMillisecond);
 } // namespace
 
 VORLAP_GUI_BENCHMARK_MAIN()

@@ -1,5 +1,6 @@
 #include "lcchartdialog.h"
 
+#include "chartexport.h"
 #include "lcmatrixitem.h"
 #include "lcnet.h"
 #include "legendwidget.h"
@@ -7,8 +8,12 @@
 #include "ui_lcchartdialog.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGraphicsScene>
 #include <QResizeEvent>
+#include <QTextStream>
+
+#include <algorithm>
 
 LCChartDialog::LCChartDialog(LCNet::Calculator *calculator, QWidget *parent)
     : QDialog(parent), ui(new Ui::LCChartDialog),
@@ -22,9 +27,11 @@ LCChartDialog::LCChartDialog(LCNet::Calculator *calculator, QWidget *parent)
     // copy at its last step pair.
     const double mainC = this->calculator->capacitance;
     const double mainL = this->calculator->inductance;
-    scene->setSceneRect(-10, -10, 4000, 2500);
-    ui->legSWR->setRange(0.0, 5000.0);
+    ui->legSWR->setRange(0.0, DefaultMaximum);
     item->legend = ui->legSWR;
+    std::vector<double> l, c;
+    bankSteps(*this->calculator, l, c);
+    applySteps(std::move(l), std::move(c));
     computeMatrix();
     scene->addItem(item);
 
@@ -43,7 +50,11 @@ LCChartDialog::LCChartDialog(LCNet::Calculator *calculator, QWidget *parent)
     layout()->activate();
     QResizeEvent resized(view->size(), view->size());
     QCoreApplication::sendEvent(view, &resized);
-    view->fitInView(QRectF(0, 0, 400, 400), Qt::KeepAspectRatio);
+    view->resetView();
+
+    Vorlap::connectQuickRanges(this, ui->legSWR, DefaultMaximum,
+                               [this] { scene->invalidate(QRectF(), QGraphicsScene::AllLayers); });
+    ui->btnResetView->setShortcut(QKeySequence(Qt::Key_Home));
 }
 
 LCChartDialog::~LCChartDialog()
@@ -55,27 +66,117 @@ LCChartDialog::~LCChartDialog()
     delete ui;
 }
 
+void LCChartDialog::bankSteps(const LCNet::Calculator &, std::vector<double> &inductorUH,
+                              std::vector<double> &capacitorPF)
+{
+    // The one place that knows where the banks' steps come from.
+    inductorUH.assign(LCNet::LTable.begin(), LCNet::LTable.end());
+    capacitorPF.assign(LCNet::CTable.begin(), LCNet::CTable.end());
+}
+
+void LCChartDialog::computeSwrGrid(LCNet::Calculator &calc, const std::vector<double> &inductorUH,
+                                   const std::vector<double> &capacitorPF, double *swr)
+{
+    // Every step pair, C step by C step: swr[ci * L steps + li]. Leaves the
+    // calculator at the last pair.
+    const size_t nl = inductorUH.size();
+    LCNet::Impedance zIn;
+    double value = 0.0;
+    for (size_t ci = 0; ci < capacitorPF.size(); ++ci) {
+        for (size_t li = 0; li < nl; ++li) {
+            calc.setCapacitance(capacitorPF[ci]);
+            calc.setInductance(inductorUH[li]);
+            calc.calculate(zIn, value);
+            swr[ci * nl + li] = value;
+        }
+    }
+}
+
+bool LCChartDialog::applySteps(std::vector<double> inductorUH, std::vector<double> capacitorPF)
+{
+    if (inductorUH == item->lSteps() && capacitorPF == item->cSteps())
+        return true;
+    if (!item->setSteps(std::move(inductorUH), std::move(capacitorPF)))
+        return false;
+    // A margin around the matrix: -10 .. 4000 pF and -0.1 .. 25 uH for the
+    // standard banks.
+    scene->setSceneRect(-10, -10, item->cSteps().back() + 39, 100.0 * item->lSteps().back() + 14);
+    ui->viewLC->setSteps(&item->lSteps(), &item->cSteps());
+    // The opening view: the corner up to 400 pF and 4 uH, or the whole
+    // matrix when it is smaller.
+    ui->viewLC->setOpeningRect(QRectF(0, 0, std::min(400.0, item->cSteps().back()),
+                                      std::min(400.0, 100.0 * item->lSteps().back())));
+    return true;
+}
+
+bool LCChartDialog::setBankSteps(std::vector<double> inductorUH, std::vector<double> capacitorPF)
+{
+    const std::vector<double> oldL = item->lSteps();
+    const std::vector<double> oldC = item->cSteps();
+    if (!applySteps(std::move(inductorUH), std::move(capacitorPF))) {
+        // Refused steps change nothing; after a matrix that could not be
+        // allocated the previous banks come back.
+        if (item->lSteps().empty() && applySteps(oldL, oldC))
+            computeMatrix();
+        return false;
+    }
+    computeMatrix();
+    scene->invalidate(QRectF(), QGraphicsScene::AllLayers);
+    return true;
+}
+
 void LCChartDialog::computeMatrix()
 {
     item->currentC = calculator->capacitance;
     item->currentL = calculator->inductance;
     item->update();
-    LCNet::Impedance zIn;
-    double swr = 0.0;
-    for (int ci = 0; ci < LCMatrixItem::Steps; ++ci) {
-        for (int li = 0; li < LCMatrixItem::Steps; ++li) {
-            calculator->setCapacitance(LCNet::CTable[ci]);
-            calculator->setInductance(LCNet::LTable[li]);
-            calculator->calculate(zIn, swr);
-            item->matrix[ci][li] = swr;
-        }
-    }
+    computeSwrGrid(*calculator, item->lSteps(), item->cSteps(), item->values());
 }
 
 void LCChartDialog::on_btnSetMax_clicked()
 {
     if (Vorlap::promptLegendMaximum(this, ui->legSWR))
         scene->invalidate(QRectF(), QGraphicsScene::AllLayers);
+}
+
+void LCChartDialog::on_btnResetView_clicked()
+{
+    ui->viewLC->resetView();
+}
+
+void LCChartDialog::on_btnExport_clicked()
+{
+    const QString name = Vorlap::askExportFile(this);
+    if (!name.isEmpty())
+        exportTo(name);
+}
+
+bool LCChartDialog::exportTo(const QString &fileName)
+{
+    QString error;
+    if (QFileInfo(fileName).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
+        error = Vorlap::exportCsv(fileName, QStringLiteral("l_step,c_step,l_uh,c_pf,swr"),
+                                  [this](QTextStream &out) { return writeCsv(out); });
+    else
+        error = Vorlap::exportPicture(this, ui->viewLC->geometry().united(ui->frame->geometry()),
+                                      fileName);
+    Vorlap::showExportMessage(ui->lblStatus, fileName, error);
+    return error.isEmpty();
+}
+
+bool LCChartDialog::writeCsv(QTextStream &out)
+{
+    const std::vector<double> &l = item->lSteps();
+    const std::vector<double> &c = item->cSteps();
+    for (int li = 0; li < int(l.size()); ++li) {
+        const QString lText = LCNet::shortestText(l[li]);
+        for (int ci = 0; ci < int(c.size()); ++ci)
+            out << li << ',' << ci << ',' << lText << ',' << LCNet::shortestText(c[ci]) << ','
+                << LCNet::shortestText(item->at(ci, li)) << '\n';
+        if (out.status() != QTextStream::Ok)
+            return false;
+    }
+    return true;
 }
 
 void LCChartDialog::showMouseValues(double matrixC, double matrixL)
@@ -103,6 +204,9 @@ void LCChartDialog::changeCurrent(LCNet::Calculator *c)
     ui->viewLC->viewport()->update();
     delete calculator;
     calculator = c->clone();
+    std::vector<double> l, cSteps;
+    bankSteps(*calculator, l, cSteps);
+    applySteps(std::move(l), std::move(cSteps));
     computeMatrix();
     scene->invalidate(QRectF(), QGraphicsScene::AllLayers);
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QInputDialog>
 #include <QPainter>
+#include <QToolButton>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +15,10 @@ QColor colorForValue(double value, double minValue, double maxValue)
 
 namespace
 {
+// Labels start a little right of the ticks (31 .. 34) so that they never
+// touch them.
+constexpr int LabelX = 37;
+
 // The five label texts, top to bottom. The middle three are fractions of the
 // span, which read as the quarter points while the minimum is 0.
 std::array<QString, 5> labelTexts(double minValue, double maxValue)
@@ -46,7 +51,7 @@ QSize LegendWidget::sizeHint() const
     int widest = 0;
     for (const QString &text : labelTexts(minVal, maxVal))
         widest = std::max(widest, metrics.horizontalAdvance(text));
-    return QSize(35 + widest, 100);
+    return QSize(LabelX + widest, 100);
 }
 
 QSize LegendWidget::minimumSizeHint() const
@@ -71,10 +76,16 @@ void LegendWidget::paintEvent(QPaintEvent *)
     const int ticks[5] = {s, h / 4, h / 2, 3 * h / 4, h - s};
     for (int y : ticks)
         painter.drawLine(31, y, 34, y);
+    // Each baseline lies s below its tick, kept a pixel inside the widget so
+    // that neither the top nor the bottom label is cut off.
+    const QFontMetrics metrics(font());
     const int baselines[5] = {2 * s, h / 4 + s, h / 2 + s, 3 * h / 4 + s, h};
     const auto texts = labelTexts(minVal, maxVal);
-    for (int i = 0; i < 5; ++i)
-        painter.drawText(QPointF(35.0, baselines[i]), texts[i]);
+    for (int i = 0; i < 5; ++i) {
+        const int y =
+            std::max(metrics.ascent() + 1, std::min(baselines[i], h - metrics.descent() - 1));
+        painter.drawText(QPointF(LabelX, y), texts[i]);
+    }
 }
 
 bool Vorlap::promptLegendMaximum(QWidget *parent, LegendWidget *legend)
@@ -91,4 +102,23 @@ bool Vorlap::promptLegendMaximum(QWidget *parent, LegendWidget *legend)
     // Not a number reads as 0: an empty range, shown all grey until mended.
     legend->setRange(legend->minValue(), text.toDouble());
     return true;
+}
+
+void Vorlap::connectQuickRanges(QWidget *dialog, LegendWidget *legend, double defaultMaximum,
+                                std::function<void()> repaint)
+{
+    const std::pair<const char *, double> ranges[] = {{"btnRange3", 3.0},
+                                                      {"btnRange10", 10.0},
+                                                      {"btnRange100", 100.0},
+                                                      {"btnRangeDefault", defaultMaximum}};
+    for (const auto &[name, maximum] : ranges) {
+        auto *button = dialog->findChild<QToolButton *>(QLatin1String(name));
+        if (!button)
+            continue;
+        const double value = maximum;
+        QObject::connect(button, &QToolButton::clicked, dialog, [legend, value, repaint] {
+            legend->setRange(legend->minValue(), value);
+            repaint();
+        });
+    }
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <functional>
 
 namespace Vorlap
 {
@@ -69,6 +70,12 @@ namespace Vorlap
 // Asks for a new maximum of the legend's range (the minimum is kept). Returns
 // true when the range was set, so that the caller repaints its chart.
 bool promptLegendMaximum(QWidget *parent, LegendWidget *legend);
+
+// Wires the dialog's quick range buttons (btnRange3, btnRange10, btnRange100,
+// btnRangeDefault): each sets the maximum as the prompt would, then calls
+// repaint.
+void connectQuickRanges(QWidget *dialog, LegendWidget *legend, double defaultMaximum,
+                        std::function<void()> repaint);
 } // namespace Vorlap
 
 #endif

@@ -1,5 +1,7 @@
 // The L/C chart (matrix item, view, dialog) and both chart dialogs following
 // the main setting.
+#include "chartaxis.h"
+#include "chartstest.h"
 #include "lcchartdialog.h"
 #include "lcmatrixitem.h"
 #include "lcnet.h"
@@ -16,7 +18,9 @@
 #include <QPushButton>
 #include <QStyleOptionGraphicsItem>
 #include <QTest>
-#include <QWheelEvent>
+#include <QToolButton>
+
+#include <set>
 
 #include <cmath>
 #include <limits>
@@ -27,20 +31,6 @@ using LCNet::LTable;
 namespace
 {
 const double NaN = std::numeric_limits<double>::quiet_NaN();
-
-double swrFor(const LCNet::Calculator &c, double pF, double uH)
-{
-    return LCNet::computeSWR(LCNet::Z0,
-                             LCNet::networkInput(c.netType, 1000.0 * c.frequency, 1e-6 * uH,
-                                                 1e-12 * pF, c.loadImpedance));
-}
-
-void wheel(QWidget *viewport, int deltaY)
-{
-    QWheelEvent event(QPointF(5, 5), viewport->mapToGlobal(QPointF(5, 5)), QPoint(),
-                      QPoint(0, deltaY), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(viewport, &event);
-}
 
 // The centre of the cell that ends at the steps (ci, li) when cells span s steps.
 QPointF cellCentre(int ci, int li, int s)
@@ -55,7 +45,9 @@ class TestLCChart : public QObject
 
 private slots:
     void cellsStepsAndMagenta();
+    void otherBanks();
     void readOutsAndExtremeZoom();
+    void axesWheelRefitAndReset();
     void linkAndSeveralDialogs();
 };
 
@@ -69,17 +61,19 @@ void TestLCChart::cellsStepsAndMagenta()
     // Each cell holds its C step plus its L step, so that neighbours differ
     // (on 0 .. 1023 the value is the colour index).
     LCMatrixItem item;
+    QVERIFY(item.setSteps({LTable.begin(), LTable.end()}, {CTable.begin(), CTable.end()}));
     LegendWidget legend;
     legend.setRange(0, 1023);
     item.legend = &legend;
     for (int c = 0; c < 256; ++c)
         for (int l = 0; l < 256; ++l)
-            item.matrix[c][l] = c + l;
+            item.at(c, l) = c + l;
     item.currentC = CTable[130];
     item.currentL = LTable[130];
     // Painted at `scale` with the scene point `at` on pixel (100, 100).
-    const auto paint = [&](double scale, QPointF at) {
-        QImage image(200, 200, QImage::Format_RGB32);
+    const auto paint = [&](double scale, QPointF at, double ratio = 1) {
+        QImage image(int(200 * ratio), int(200 * ratio), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.setTransform(
@@ -106,6 +100,107 @@ void TestLCChart::cellsStepsAndMagenta()
     const QPointF p = QPointF(100, 100) + 0.045 * (beyond - corner);
     QCOMPARE(far.pixelColor(int(p.x()), 100), QColor(Qt::white));
     QCOMPARE(far.pixelColor(100, int(p.y())), QColor(Qt::white));
+
+    // Across the edge of C steps 100 and 101 (cells 8 .. 15 scene units): a
+    // subdued outline (darker, nowhere near black) only on large cells.
+    const QColor left = colorForValue(221, 0, 1023);
+    const QColor right = colorForValue(222, 0, 1023);
+    for (double scale : {0.5, 2.0}) {
+        const QImage row = paint(scale, QPointF(CTable[100], 50.0 * (LTable[120] + LTable[121])));
+        int outline = 0;
+        for (int x = 97; x < 104; ++x) {
+            const QColor c = row.pixelColor(x, 100);
+            if (c != left && c != right) {
+                ++outline;
+                QVERIFY(c.green() < right.green() && c.green() > 0.75 * right.green());
+            }
+        }
+        QCOMPARE(outline > 0, scale == 2.0);
+    }
+    // Without outlines no background shows between cells, whatever the
+    // scale, offset or device pixel ratio.
+    for (double ratio : {1.0, 1.5})
+        for (double scale : {0.05, 0.2973, 0.9}) {
+            const QImage image = paint(scale, QPointF(99.63, 99.63) / scale, ratio);
+            const int n = int(std::min(200.0, scale * 2300) * ratio); // drawn at any step
+            int gaps = 0;
+            for (int y = int(4 * ratio); y < n; ++y)
+                for (int x = int(4 * ratio); x < n; ++x)
+                    gaps += image.pixel(x, y) == qRgb(255, 255, 255);
+            QCOMPARE(gaps, 0);
+        }
+}
+
+void TestLCChart::otherBanks()
+{
+    LCNet::Calculator main;
+    main.setFrequency(7000);
+    main.setLoadImpedance(LCNet::Impedance(12, -30));
+    LCChartDialog dialog(&main);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *view = dialog.findChild<LCView *>("viewLC");
+    auto *item = dynamic_cast<LCMatrixItem *>(view->scene()->items().value(0));
+    QVERIFY(item);
+    // Steps that are no bank change nothing.
+    const double before = item->at(40, 90);
+    std::vector<double> tooMany(4097);
+    for (size_t i = 0; i < tooMany.size(); ++i)
+        tooMany[i] = double(i);
+    for (const std::vector<double> &bad : {std::vector<double>{1}, std::vector<double>{1, 1, 2},
+                                           std::vector<double>{1, NaN}, tooMany}) {
+        QVERIFY(!dialog.setBankSteps(bad, {1, 2}));
+        QVERIFY(!dialog.setBankSteps({1, 2}, bad));
+    }
+    QCOMPARE(item->cCount(), 256);
+    QCOMPARE(item->at(40, 90), before);
+
+    // A 3 x 5 bank: every cell evaluated, the scene and axes at its steps,
+    // the whole matrix in view, and a cell (as the window draws it, the
+    // viewport away from the window's origin) coloured by its value.
+    const std::vector<double> l = {0.1, 0.35, 1.2};
+    const std::vector<double> c = {10, 22, 47, 100, 220};
+    QVERIFY(dialog.setBankSteps(l, c));
+    QCOMPARE(item->lCount(), 3);
+    QCOMPARE(item->cCount(), 5);
+    for (int ci = 0; ci < 5; ++ci)
+        for (int li = 0; li < 3; ++li)
+            QCOMPARE(item->at(ci, li), swrAt(main, c[ci], l[li]));
+    QCOMPARE(view->sceneRect(), QRectF(-10, -10, 220 + 39, 120 + 14));
+    QCOMPARE(item->boundingRect(), QRectF(10, 10, 210, 110));
+    for (auto [axis, steps] : {std::pair{"axisC", c}, std::pair{"axisL", l}}) {
+        const QVector<AxisTick> ticks = dialog.findChild<ChartAxis *>(axis)->ticks();
+        QVERIFY(ticks.size() >= 2);
+        for (const AxisTick &t : ticks)
+            QVERIFY(std::find(steps.begin(), steps.end(), t.value) != steps.end());
+    }
+    const QPoint cell = view->viewport()->mapTo(&dialog, view->mapFromScene(QPointF(160, 77)));
+    QCOMPARE(dialog.grab().toImage().pixelColor(cell),
+             colorForValue(swrAt(main, 220, 1.2), 0, LCChartDialog::DefaultMaximum));
+
+    // 4096 C steps 1 pF apart, each cell's value its C step: zoomed out to
+    // the whole bank in 400 pixels, no more than about 256 cells cross it.
+    std::vector<double> wide(4096);
+    for (int i = 0; i < 4096; ++i)
+        wide[size_t(i)] = i;
+    QVERIFY(item->setSteps({0.0, 1.0, 2.0}, wide));
+    LegendWidget legend;
+    legend.setRange(0, 4095);
+    item->legend = &legend;
+    for (int ci = 0; ci < 4096; ++ci)
+        for (int li = 0; li < 3; ++li)
+            item->at(ci, li) = ci;
+    QImage image(400, 40, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.scale(400.0 / 4096, 0.1);
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = item->boundingRect();
+    item->paint(&painter, &option, nullptr);
+    painter.end();
+    std::set<QRgb> colours;
+    for (int x = 0; x < 400; ++x)
+        colours.insert(image.pixel(x, 15));
+    QVERIFY(colours.size() > 200 && colours.size() <= 257);
 }
 
 void TestLCChart::readOutsAndExtremeZoom()
@@ -116,9 +211,11 @@ void TestLCChart::readOutsAndExtremeZoom()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto *view = dialog.findChild<LCView *>("viewLC");
     QWidget *viewport = view->viewport();
-    // The opening view shows the corner 0 .. 400 pF, 0 .. 4 uH.
+    // The opening view shows the corner 0 .. 400 pF, 0 .. 4 uH, in cells of
+    // one step.
     const QRectF shown = view->mapToScene(viewport->rect()).boundingRect();
     QVERIFY(shown.contains(QRectF(0, 0, 400, 400)) && shown.width() < 1000);
+    QVERIFY(view->transform().m11() >= 0.5);
     const auto texts = [&] {
         return QStringList{dialog.findChild<QLabel *>("edtC")->text(),
                            dialog.findChild<QLabel *>("edtL")->text(),
@@ -131,7 +228,7 @@ void TestLCChart::readOutsAndExtremeZoom()
     }
     dialog.showMouseValues(1234.5, 1000); // not on a step
     QCOMPARE(texts(),
-             (QStringList{"1234.5 pF", "10 uH", QString::number(swrFor(main, 1234.5, 10))}));
+             (QStringList{"1234.5 pF", "10 uH", QString::number(swrAt(main, 1234.5, 10))}));
     // The mouse over the grey strip left of the matrix.
     QTest::mouseMove(viewport, view->mapFromScene(QPointF(-5, 100)));
     QTRY_COMPARE(texts(), (QStringList{"-", "-", "-"}));
@@ -148,6 +245,58 @@ void TestLCChart::readOutsAndExtremeZoom()
         QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(view->transform().isInvertible() && !dialog.grab().isNull());
     }
+}
+
+void TestLCChart::axesWheelRefitAndReset()
+{
+    LCNet::Calculator main;
+    LCChartDialog dialog(&main);
+    dialog.resize(700, 500);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *view = dialog.findChild<LCView *>("viewLC");
+    QWidget *viewport = view->viewport();
+    const QRectF opening = view->visibleSceneRect();
+    // Ticks at the steps, where the view maps them, at two zooms.
+    for (int zoomIn : {0, 3}) {
+        for (int i = 0; i < zoomIn; ++i)
+            QTest::mouseClick(viewport, Qt::RightButton, {}, viewport->rect().center());
+        for (auto [name, table] : {std::pair{"axisC", &CTable}, std::pair{"axisL", &LTable}}) {
+            const QVector<AxisTick> ticks = dialog.findChild<ChartAxis *>(name)->ticks();
+            int labels = 0;
+            for (const AxisTick &t : ticks) {
+                QVERIFY(std::find(table->begin(), table->end(), t.value) != table->end());
+                const QPointF p = view->viewportTransform().map(name == QLatin1String("axisC")
+                                                                    ? QPointF(t.value, 0)
+                                                                    : QPointF(0, 100 * t.value));
+                QCOMPARE(t.pos, name == QLatin1String("axisC") ? p.x() : p.y());
+                labels += !t.label.isEmpty() && t.label.toDouble() == t.value;
+            }
+            QVERIFY(labels >= 3);
+        }
+    }
+    // The wheel zooms about the centre without scrolling.
+    const QPointF centre = view->visibleSceneRect().center();
+    const double scale = view->transform().m11();
+    wheel(viewport, 120);
+    QVERIFY(QLineF(view->visibleSceneRect().center(), centre).length() < 1);
+    QCOMPARE(view->transform().m11(), scale * 1.125);
+
+    // Smaller, then back: what the user chose stays in view, at about the
+    // same zoom.
+    const QRectF chosen = view->visibleSceneRect();
+    for (QSize size : {QSize(dialog.minimumSizeHint().width(), 330), QSize(700, 500)}) {
+        dialog.resize(size);
+        QTRY_COMPARE(dialog.size(), size);
+        QApplication::processEvents();
+        QVERIFY(view->visibleSceneRect().adjusted(-0.5, -0.5, 0.5, 0.5).contains(chosen));
+    }
+    QVERIFY(view->visibleSceneRect().width() < 1.05 * chosen.width());
+
+    dialog.findChild<QToolButton *>("btnResetView")->click();
+    QVERIFY(QLineF(view->visibleSceneRect().topLeft(), opening.topLeft()).length() < 1);
+    QVERIFY(std::fabs(view->visibleSceneRect().width() / opening.width() - 1) < 1e-6);
+    QVERIFY(opening.contains(QRectF(0, 0, 400, 400)) && opening.width() < 1000);
 }
 
 void TestLCChart::linkAndSeveralDialogs()
@@ -170,7 +319,7 @@ void TestLCChart::linkAndSeveralDialogs()
     auto *item = dynamic_cast<LCMatrixItem *>(view->scene()->items().value(0));
     auto *chart = z->findChild<ZChart *>("chartZ");
     QVERIFY(item);
-    const double before = item->matrix[40][90];
+    const double before = item->at(40, 90);
 
     // Frozen: neither marker nor map follows.
     lc->findChild<QPushButton *>("btnLink")->click();
@@ -178,7 +327,7 @@ void TestLCChart::linkAndSeveralDialogs()
     main.setInductance(LTable[100]);
     main.setLoadImpedance(LCNet::Impedance(300, 0));
     QCOMPARE(QPointF(view->markerX, view->markerY), QPointF(2000, 1200));
-    QCOMPARE(item->matrix[40][90], before);
+    QCOMPARE(item->at(40, 90), before);
     QCOMPARE(chart->marker, QPointF(20, 100));
 
     // Following again from the next change on; the R + jX view keeps its centre.
@@ -188,7 +337,7 @@ void TestLCChart::linkAndSeveralDialogs()
     main.setCapacitance(CTable[7]);
     QCOMPARE(QPointF(view->markerX, view->markerY), QPointF(CTable[7], 100 * LTable[100]));
     QCOMPARE(QPointF(item->currentC, item->currentL), QPointF(CTable[7], LTable[100]));
-    QCOMPARE(item->matrix[40][90], swrFor(main, CTable[40], LTable[90]));
+    QCOMPARE(item->at(40, 90), swrAt(main, CTable[40], LTable[90]));
     QCOMPARE(chart->marker, QPointF(300, 0));
     QCOMPARE(chart->center, QPointF(20, 100));
     z->close();

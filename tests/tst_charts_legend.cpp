@@ -75,13 +75,37 @@ void TestLegend::ticksAndLabels()
     QCOMPARE(image.pixelColor(0, 50), pen);
     for (int y : {s + 1, 20, 80})
         QCOMPARE(image.pixelColor(15, y), colorForValue(y, 0, 100));
-    // The width follows the widest label (0, 25000 .. 100000); the middle
-    // labels are fractions of the span (0.25 ..), not offsets (1000.25 ..).
+    // The width follows the widest label (0, 25000 .. 100000) placed two
+    // pixels clear of the ticks; the middle labels are fractions of the span
+    // (0.25 ..), not offsets (1000.25 ..).
     const QFontMetrics metrics(font);
     legend.setRange(0, 100000);
-    QCOMPARE(legend.sizeHint(), QSize(35 + metrics.horizontalAdvance("100000"), 100));
+    QCOMPARE(legend.sizeHint(), QSize(37 + metrics.horizontalAdvance("100000"), 100));
     legend.setRange(1000, 1001);
-    QCOMPARE(legend.sizeHint().width(), 35 + metrics.horizontalAdvance("1001"));
+    QCOMPARE(legend.sizeHint().width(), 37 + metrics.horizontalAdvance("1001"));
+
+    // At any font size the labels keep clear of the ticks (columns 35, 36)
+    // and neither the top nor the bottom one is cut off.
+    for (int points = 5; points <= 14; ++points) {
+        font.setPointSize(points);
+        legend.setFont(font);
+        legend.setRange(0, 8888);
+        legend.resize(legend.sizeHint().width(), 150);
+        const QImage shot = legend.grab().toImage();
+        const QRgb background = shot.pixel(shot.width() - 1, 1);
+        int ink = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            QCOMPARE(shot.pixel(35, y), background);
+            QCOMPARE(shot.pixel(36, y), background);
+            for (int x = 37; x < shot.width(); ++x)
+                ink += shot.pixel(x, y) != background;
+        }
+        QVERIFY(ink > 0);
+        for (int x = 37; x < shot.width(); ++x) {
+            QCOMPARE(shot.pixel(x, 0), background);
+            QCOMPARE(shot.pixel(x, shot.height() - 1), background);
+        }
+    }
 }
 
 QTEST_MAIN(TestLegend)

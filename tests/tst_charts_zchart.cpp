@@ -1,4 +1,6 @@
 // The R + jX chart widget and its dialog, with the legend maximum prompt.
+#include "chartaxis.h"
+#include "chartstest.h"
 #include "dialogdriver.h"
 #include "lcnet.h"
 #include "legendwidget.h"
@@ -10,7 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
-#include <QWheelEvent>
+#include <QToolButton>
 
 #include <cmath>
 #include <limits>
@@ -19,20 +21,6 @@ namespace
 {
 const double Inf = std::numeric_limits<double>::infinity();
 const double NaN = std::numeric_limits<double>::quiet_NaN();
-
-double swrFor(const LCNet::Calculator &c, double r, double x)
-{
-    return LCNet::computeSWR(LCNet::Z0, LCNet::networkInput(c.netType, 1000.0 * c.frequency,
-                                                            1e-6 * c.inductance,
-                                                            1e-12 * c.capacitance, {r, x}));
-}
-
-void wheel(QWidget *w, int deltaY)
-{
-    QWheelEvent event(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, deltaY),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &event);
-}
 
 // A chart of the distance from the origin, on a legend 0 .. 100.
 struct DistanceChart : ZChart {
@@ -57,6 +45,8 @@ private slots:
     void imageMatchesPointByPoint();
     void referencePoints();
     void badZoomAndMarker();
+    void smithView();
+    void axesRefitAndReset();
     void dialogReadOutsAndPrompts();
 };
 
@@ -82,6 +72,19 @@ void TestZChart::mappingAndZoom()
     QVERIFY(std::fabs(chart.zoom - 0.1) < 1e-15);
     chart.zoom = 0;
     QCOMPARE(chart.planeToPixel(QPointF(1000, 1000)), QPointF(0, 0));
+
+    // 1100 right clicks, 12000 notches out, or the extreme deltas would take
+    // the zoom to 0, infinity or NaN: such steps are ignored.
+    chart.zoom = 1.5;
+    for (int i = 0; i < 1100; ++i)
+        QTest::mouseClick(&chart, Qt::RightButton, {}, QPoint(24, 24));
+    QVERIFY(chart.zoom > 0 && std::isfinite(1 / chart.zoom));
+    for (int i = 0; i < 12000; ++i)
+        wheel(&chart, -120);
+    QVERIFY(chart.zoom > 1e300 && std::isfinite(chart.zoom));
+    for (int delta : {std::numeric_limits<int>::min(), std::numeric_limits<int>::max()})
+        wheel(&chart, delta);
+    QVERIFY(chart.zoom > 0 && std::isfinite(chart.zoom) && std::isfinite(1 / chart.zoom));
 }
 
 void TestZChart::imageMatchesPointByPoint()
@@ -89,24 +92,28 @@ void TestZChart::imageMatchesPointByPoint()
     DistanceChart chart(37, 90);
     chart.center = QPointF(5, -3);
     chart.zoom = 2.5;
-    chart.marker = QPointF(20, -68);
+    chart.marker = QPointF(20, -68); // column 17 + 15 / 2.5, row 44 + 65 / 2.5
     chart.scale.setRange(0, 120);
-    const QImage image = chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    // One point per pixel in the legend colour, then the black cross.
-    QImage reference(37, 90, QImage::Format_RGB32);
-    QPainter p(&reference);
-    for (int px = 0; px < 37; ++px)
-        for (int py = 0; py < 90; ++py) {
-            p.setPen(colorForValue(std::hypot(5 + 2.5 * (px - 17), -3 + 2.5 * (44 - py)), 0, 120));
-            p.drawPoint(px, py);
-        }
-    p.setPen(Qt::black);
-    p.drawLine(0, 70, 36, 70); // X -68 at row 44 + 65 / 2.5
-    p.drawLine(23, 0, 23, 89); // R 20 at column 17 + 15 / 2.5
-    p.end();
-    for (int y = 50; y < 90; ++y) // below the status text
-        for (int x = 0; x < 37; ++x)
-            QCOMPARE(image.pixel(x, y), reference.pixel(x, y));
+    QCOMPARE(chart.mapImage(1.5).size(), QSize(56, 135));
+    // At device pixel ratio r, pixel (qx, qy) has the legend colour of the
+    // point of the logical position (qx / r, qy / r); the cross covers whole
+    // logical pixels.
+    for (int ratio : {1, 2}) {
+        QImage image(37 * ratio, 90 * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        chart.render(&image);
+        for (int qy = 50 * ratio; qy < 90 * ratio; ++qy) // below the status text
+            for (int qx = 0; qx < 37 * ratio; ++qx) {
+                const double px = double(qx) / ratio;
+                const double py = double(qy) / ratio;
+                const QColor expected =
+                    int(px) == 23 || int(py) == 70
+                        ? QColor(Qt::black)
+                        : colorForValue(std::hypot(5 + 2.5 * (px - 17), -3 + 2.5 * (44 - py)), 0,
+                                        120);
+                QCOMPARE(image.pixelColor(qx, qy), expected);
+            }
+    }
 }
 
 void TestZChart::referencePoints()
@@ -140,13 +147,158 @@ void TestZChart::badZoomAndMarker()
 {
     DistanceChart chart(50, 50);
     chart.addReferencePoints(1);
-    for (double zoom : {0.0, -1.0, Inf, NaN, 1e308, 5e-324})
-        for (double m : {0.0, Inf, -Inf, NaN, 1e300}) {
-            chart.zoom = zoom;
-            chart.marker = QPointF(m, -m);
-            chart.center = QPointF(m, m);
-            QVERIFY(!chart.grab().isNull());
+    for (bool smith : {false, true})
+        for (double zoom : {0.0, -1.0, Inf, NaN, 1e308, 5e-324})
+            for (double m : {0.0, Inf, -Inf, NaN, 1e300}) {
+                chart.setSmith(smith);
+                chart.zoom = chart.smithZoom = zoom;
+                chart.marker = QPointF(m, -m);
+                chart.center = chart.smithCenter = QPointF(m, m);
+                QVERIFY(!chart.grab().isNull());
+            }
+    // A map too large to allocate paints light grey instead of crashing.
+    chart.setSmith(false);
+    chart.zoom = 1;
+    chart.resize(100000, 100000);
+    QVERIFY(chart.mapImage(1).isNull());
+    QImage part(300, 300, QImage::Format_RGB32);
+    chart.render(&part);
+    QCOMPARE(part.pixelColor(200, 200), QColor(192, 192, 192));
+}
+
+void TestZChart::smithView()
+{
+    // Hand-computed reflection coefficients against 50 ohm: 50 ohm at the
+    // centre, 25 ohm at -1/3, pure reactances on the rim (j50 at j).
+    QCOMPARE(ZChart::gammaOf(QPointF(50, 0)), QPointF(0, 0));
+    QCOMPARE(ZChart::gammaOf(QPointF(25, 0)), QPointF(-1.0 / 3, 0));
+    QCOMPARE(ZChart::gammaOf(QPointF(0, 50)), QPointF(0, 1));
+    for (double x : {10.0, -73.0, 1e4})
+        QVERIFY(std::fabs(std::hypot(ZChart::gammaOf(QPointF(0, x)).x(),
+                                     ZChart::gammaOf(QPointF(0, x)).y()) -
+                          1) < 1e-12);
+    QVERIFY(ZChart::loadOf(QPointF(0, 1.01)).x() < 0); // outside the disk
+
+    LCNet::Calculator main;
+    main.setInductance(1.5);
+    main.setCapacitance(300);
+    ZChartDialog dialog(&main);
+    auto *chart = dialog.findChild<ZChart *>("chartZ");
+    dialog.findChild<LegendWidget *>("legSWR")->setRange(0, 10);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.findChild<QToolButton *>("btnSmith")->click();
+    QApplication::processEvents(); // the chart takes the axes' room
+    QVERIFY(chart->isSmith() && dialog.findChild<ChartAxis *>("axisR")->isHidden());
+    const int cx = chart->width() / 2 - 1;
+    const int cy = chart->height() / 2 - 1;
+    const double radius = chart->smithRadius();
+    QCOMPARE(chart->loadToPixel(QPointF(50, 0)), QPointF(cx, cy));
+    QCOMPARE(chart->loadToPixel(QPointF(25, 0)), QPointF(cx - radius / 3, cy));
+    QCOMPARE(chart->loadToPixel(QPointF(0, 50)), QPointF(cx, cy - radius));
+
+    // 50 ohm, near 25 ohm, just inside the rim at j50, and a matched load:
+    // each pixel has the colour of the SWR of the load it shows, which is
+    // the colour the R + jX view gives the same load.
+    const QImage smith = chart->mapImage(1);
+    for (QPoint p : {QPoint(cx, cy), QPoint(qRound(cx - radius / 3), cy),
+                     QPoint(cx, int(std::ceil(cy - radius + 0.5))),
+                     chart->loadToPixel(QPointF(20, 100)).toPoint()}) {
+        const QPointF load = chart->pixelToLoad(p.x(), p.y());
+        QVERIFY(load.x() >= 0);
+        QCOMPARE(smith.pixelColor(p), colorForValue(swrOf(main, load.x(), load.y()), 0, 10));
+        chart->setSmith(false);
+        chart->center = load;
+        QCOMPARE(chart->mapImage(1).pixelColor(cx, cy), smith.pixelColor(p));
+        chart->setSmith(true);
+    }
+    // Outside the disk: no map, and the read-out has no load to show.
+    const QPoint outside(qRound(cx + radius + 3), cy);
+    QCOMPARE(smith.pixelColor(outside), chart->palette().color(QPalette::Window));
+    QTest::mouseMove(chart, outside);
+    QTRY_COMPARE(dialog.findChild<QLabel *>("edtR")->text(), QStringLiteral("-"));
+    QTest::mouseMove(chart, QPoint(cx, cy));
+    QTRY_COMPARE(dialog.findChild<QLabel *>("edtR")->text(), QStringLiteral("50 Ohm"));
+    // Reference points found on the disk lie within 10 % of their SWR.
+    chart->addReferencePoints(3);
+    QVERIFY(!chart->referencePoints().isEmpty());
+    for (const QPointF &p : chart->referencePoints())
+        QVERIFY(p.x() >= 0 && std::fabs(swrOf(main, p.x(), p.y()) - 3) < 0.3);
+
+    // The wheel zooms into the disk about its centre, within limits, and
+    // leaves the plane's zoom alone.
+    const double planeZoom = chart->zoom;
+    wheel(chart, 120);
+    QCOMPARE(chart->smithZoom, 1.125);
+    QCOMPARE(chart->loadToPixel(QPointF(25, 0)), QPointF(cx - 1.125 * radius / 3, cy));
+    QCOMPARE(chart->zoom, planeZoom);
+    for (int i = 0; i < 300; ++i)
+        wheel(chart, 1200);
+    QVERIFY(chart->smithZoom <= ZChart::MaxSmithZoom && chart->smithZoom > 1e5);
+    QVERIFY(!dialog.grab().isNull());
+    wheel(chart, std::numeric_limits<int>::min());
+    QVERIFY(chart->smithZoom >= ZChart::MinSmithZoom);
+}
+
+void TestZChart::axesRefitAndReset()
+{
+    LCNet::Calculator main;
+    ZChartDialog dialog(&main);
+    dialog.resize(700, 500);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *chart = dialog.findChild<ZChart *>("chartZ");
+    QCOMPARE(chart->zoom, ZChartDialog::OpeningZoom); // showing keeps it
+    // Round values 1, 2 or 5 x 10^k apart, each at the centre of the pixel
+    // that shows it, labelled with its value, the labels apart.
+    for (double zoom : {1.5, 0.0004}) {
+        chart->zoom = zoom;
+        for (const char *name : {"axisR", "axisX"}) {
+            const bool across = name == QLatin1String("axisR");
+            auto *axis = dialog.findChild<ChartAxis *>(name);
+            const QVector<AxisTick> ticks = axis->ticks();
+            QVERIFY(ticks.size() >= 3);
+            const double step = ticks[1].value - ticks[0].value;
+            const double mantissa = step / std::pow(10, std::floor(std::log10(step) + 1e-9));
+            QVERIFY(QList<double>({1, 2, 5}).contains(std::round(mantissa * 1e6) / 1e6));
+            for (int i = 0; i < ticks.size(); ++i) {
+                const AxisTick &t = ticks[i];
+                const QPointF p =
+                    chart->planeToPixel(across ? QPointF(t.value, 0) : QPointF(0, t.value));
+                QCOMPARE(t.pos, (across ? p.x() : p.y()) + 0.5);
+                QVERIFY(std::fabs(t.label.toDouble() - t.value) < step * 1e-9);
+                if (i > 0 && across)
+                    QVERIFY(t.pos - ticks[i - 1].pos >
+                            axis->fontMetrics().horizontalAdvance(t.label));
+            }
         }
+    }
+    // Smaller, then back: what was shown stays in view about the centre.
+    chart->zoom = 1.5;
+    QTest::mouseClick(chart, Qt::RightButton, {}, QPoint(100, 80));
+    const auto shown = [&] {
+        return QRectF(chart->pixelToPlane(0, 0),
+                      chart->pixelToPlane(chart->width() - 1, chart->height() - 1))
+            .normalized();
+    };
+    const QRectF chosen = shown();
+    const QPointF centre = chart->center;
+    for (QSize size : {QSize(dialog.minimumSizeHint().width(), 380), QSize(700, 500)}) {
+        dialog.resize(size);
+        QTRY_COMPARE(dialog.size(), size);
+        QApplication::processEvents();
+        QVERIFY(shown().adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(chosen));
+        QCOMPARE(chart->center, centre);
+    }
+    QVERIFY(std::fabs(chart->zoom / 0.75 - 1) < 0.01);
+    // Home goes back to the opening view, in either view.
+    chart->smithZoom = 8;
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_Home);
+    QTRY_COMPARE(chart->center, chart->marker); // the button animates its click
+    QCOMPARE(chart->zoom, 1.5);
+    QCOMPARE(chart->smithZoom, 1.0);
 }
 
 void TestZChart::dialogReadOutsAndPrompts()
@@ -166,7 +318,7 @@ void TestZChart::dialogReadOutsAndPrompts()
                            dialog.findChild<QLabel *>("edtSWR")->text()};
     };
     dialog.showMouseValue(35, -94); // negative X is a load; negative R is not
-    QCOMPARE(texts(), (QStringList{"35 Ohm", "-94 Ohm", QString::number(swrFor(main, 35, -94))}));
+    QCOMPARE(texts(), (QStringList{"35 Ohm", "-94 Ohm", QString::number(swrOf(main, 35, -94))}));
     // The mouse 21 pixels left of the centre, at R = -11.5 ohm; then -0.5 and NaN.
     QTest::mouseMove(chart, QPoint(chart->width() / 2 - 22, chart->height() / 2));
     QTRY_COMPARE(texts(), (QStringList{"-", "-", "-"}));
@@ -211,7 +363,7 @@ void TestZChart::dialogReadOutsAndPrompts()
                  QStringLiteral("Enter reference SWR value|Reference SWR:|1.0"));
         QCOMPARE(chart->referencePoints().isEmpty(), answer != QStringLiteral("2"));
         for (const QPointF &p : chart->referencePoints())
-            QVERIFY(std::fabs(swrFor(main, p.x(), p.y()) - 2) < 0.2);
+            QVERIFY(std::fabs(swrOf(main, p.x(), p.y()) - 2) < 0.2);
         dialog.findChild<QPushButton *>("btnDelReference")->click();
         QVERIFY(chart->referencePoints().isEmpty());
     }
