@@ -3,6 +3,7 @@
 #ifndef LCNET_H
 #define LCNET_H
 
+#include "bands.h"
 #include "banks.h"
 #include "cable.h"
 #include "calculator.h"
@@ -13,5 +14,6 @@
 #include "network.h"
 #include "search.h"
 #include "settings.h"
+#include "sweep.h"
 
 #endif // LCNET_H
