@@ -28,13 +28,19 @@ bool sameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-QVector<LoadPoint> dipole()
+QVector<LoadPoint> stored(const char *name)
 {
     QVector<LoadPoint> points;
     LCNet::LoadFileError error;
-    if (!LCNet::readLoadFile(QFINDTESTDATA("data/dipole20m.s1p"), &points, &error))
+    if (!LCNet::readLoadFile(QFINDTESTDATA(QLatin1String("data/") + QLatin1String(name)), &points,
+                             &error))
         qWarning("%s", qPrintable(error.text()));
     return points;
+}
+
+QVector<LoadPoint> dipole()
+{
+    return stored("dipole20m.s1p");
 }
 
 // Points far from any antenna: the ends of the frequency range, a lossless
@@ -72,7 +78,7 @@ private slots:
     void cableCarriesTheLoad();
     void textForMachines();
     void bandSummaries();
-    void storedDipole();
+    void storedModels();
     void progressCancelAndOddInput();
 };
 
@@ -108,6 +114,10 @@ void TestSweep::pointsAreAutoTune()
     QCOMPARE(file.size(), 101);
     for (int i = 0; i < file.size(); i += smart ? 1 : 5)
         loads.append(file[i]);
+    const QVector<LoadPoint> loop = stored("loop80m.s1p");
+    QCOMPARE(loop.size(), 283);
+    for (int i = 0; i < loop.size(); i += smart ? 1 : 10)
+        loads.append(loop[i]);
     const SweepResult result = LCNet::runSweep(loads, options);
     QCOMPARE(result.points.size(), loads.size());
     QCOMPARE(result.withComponents, components > 0);
@@ -341,7 +351,7 @@ void TestSweep::bandSummaries()
     QVERIFY(LCNet::bandSummaries(r).isEmpty());
 }
 
-void TestSweep::storedDipole()
+void TestSweep::storedModels()
 {
     const QVector<LoadPoint> file = dipole();
     SweepOptions options = SweepOptions::of(Calculator());
@@ -368,6 +378,20 @@ void TestSweep::storedDipole()
     QCOMPARE(s[0].coveredShare, 1.0);
     QCOMPARE(s[0].tunableShare, 1.0);
     QVERIFY(s[0].worstSWR < 1.2 && s[0].bestSWR <= s[0].worstSWR);
+
+    // The loop over all of HF covers every band from 160 to 10 m.
+    const QVector<LoadPoint> loop = stored("loop80m.s1p");
+    const SweepResult wide = LCNet::runSweep(loop, options);
+    options.algorithm = SweepAlgorithm::BruteForce;
+    const SweepResult wideBrute = LCNet::runSweep(loop, options);
+    for (int i = 0; i < loop.size(); ++i)
+        QVERIFY(wideBrute.points[i].swr <= wide.points[i].swr);
+    const QVector<LCNet::BandSummary> all = LCNet::bandSummaries(wideBrute);
+    QCOMPARE(all.size(), 9);
+    for (int b = 0; b < 9; ++b) {
+        QCOMPARE(all[b].band.name, LCNet::AmateurBands[size_t(b)].name);
+        QCOMPARE(all[b].coveredShare, 1.0);
+    }
 }
 
 void TestSweep::progressCancelAndOddInput()
