@@ -298,6 +298,9 @@ void SweepDialog::showResult()
                 {tr("C (pF)"), SweepPlot::Scale::Linear, 0.0, cMax > 0.0 ? 1.08 * cMax : 1.0});
     lc->setCategories(config, {{tr("C-Antenna"), CAntennaColor}, {tr("C-TRX"), CTrxColor}});
 
+    // Room for the figures of a point, so that hovering moves nothing.
+    const int lines = shown.withComponents ? 2 : 1;
+    ui->lblPoint->setMinimumHeight(lines * ui->lblPoint->fontMetrics().lineSpacing());
     model->setResult(shown);
     ui->tblPoints->resizeColumnsToContents();
     showBands();
@@ -330,9 +333,10 @@ void SweepDialog::showBands()
         }
     }
     // Up to six bands without scrolling; the plots take the rest.
-    const int rows = std::clamp(int(bands.size()), 1, 6);
-    const int wanted = t->horizontalHeader()->sizeHint().height() +
-                       rows * t->verticalHeader()->defaultSectionSize() + 2 * t->frameWidth() + 2;
+    const int header = t->horizontalHeader()->sizeHint().height() + 2 * t->frameWidth() + 2;
+    const int row = t->verticalHeader()->defaultSectionSize();
+    const int wanted = header + std::clamp(int(bands.size()), 1, 6) * row;
+    t->setMinimumHeight(header + row);
     const QList<int> sizes = ui->splitter->sizes();
     const int total = sizes.value(0) + sizes.value(1);
     if (total > 2 * wanted)
@@ -352,7 +356,7 @@ void SweepDialog::showPoint(int index)
                  p.type == LCNet::Calculator::CAntenna ? tr("C-Antenna") : tr("C-TRX"), number(p.l),
                  number(p.c), impedanceText(p.zIn), number(p.swr));
     if (shown.withComponents)
-        text += tr("; efficiency %1 %, loss L %2 W, C %3 W, V(C) %4 V peak")
+        text += tr("\nEfficiency %1 %, loss L %2 W, C %3 W, V(C) %4 V peak")
                     .arg(number(100.0 * p.power.efficiency), number(p.power.lossL),
                          number(p.power.lossC), number(p.power.voltageCPeak));
     ui->lblPoint->setText(text);
@@ -360,7 +364,8 @@ void SweepDialog::showPoint(int index)
         QToolTip::showText(QCursor::pos(),
                            QString(text)
                                .replace(QLatin1String(": "), QLatin1String("\n"))
-                               .replace(QLatin1String("; "), QLatin1String("\n")),
+                               .replace(QLatin1String("; "), QLatin1String("\n"))
+                               .replace(QLatin1String(", loss"), QLatin1String("\nloss")),
                            plot);
 }
 
