@@ -125,6 +125,7 @@ void SweepPlot::setAxes(const Axis &left, const Axis &right)
 {
     leftAxis = left;
     rightAxis = right;
+    cachedSize = QSize();
     update();
 }
 
@@ -161,6 +162,8 @@ double SweepPlot::niceCeiling(double v)
 
 QRectF SweepPlot::plotArea() const
 {
+    if (cachedSize == size())
+        return cachedArea;
     const QFontMetricsF fm(font());
     const double top = fm.height() + 10.0;
     const double bottom = 2.0 * fm.height() + 10.0;
@@ -169,7 +172,9 @@ QRectF SweepPlot::plotArea() const
     const double right = rightAxis.title.isEmpty()
                              ? 0.5 * fm.horizontalAdvance(QStringLiteral("00.00"))
                              : fm.height() + 12.0 + labelWidth(fm, axisTicks(rightAxis, pixels));
-    return QRectF(left, top, std::max(1.0, width() - left - right), std::max(1.0, pixels));
+    cachedArea = QRectF(left, top, std::max(1.0, width() - left - right), std::max(1.0, pixels));
+    cachedSize = size();
+    return cachedArea;
 }
 
 double SweepPlot::xOf(double frequencyMHz) const
@@ -269,6 +274,13 @@ void SweepPlot::leaveEvent(QEvent *event)
     setHovered(-1);
 }
 
+void SweepPlot::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        cachedSize = QSize();
+}
+
 void SweepPlot::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
@@ -319,47 +331,84 @@ void SweepPlot::paintEvent(QPaintEvent *)
         p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
 
-    // Category strip along the bottom, each point over its own cell.
+    // Category strip along the bottom, each point over its own cell, one
+    // rectangle per run of points of the same category.
     if (!categoryOf.isEmpty() && categoryOf.size() == mhz.size()) {
-        for (int i = 0; i < mhz.size(); ++i) {
-            const int k = categoryOf[i];
-            if (k < 0 || k >= categoryList.size() || !std::isfinite(mhz[i]))
-                continue;
-            const double x = xOf(mhz[i]);
-            const double from = i > 0 ? (xOf(mhz[i - 1]) + x) / 2 : x - 2;
-            const double to = i + 1 < mhz.size() ? (x + xOf(mhz[i + 1])) / 2 : x + 2;
-            p.fillRect(
-                QRectF(QPointF(from, area.bottom() - StripHeight), QPointF(to, area.bottom())),
-                categoryList[k].color);
+        const int n = int(mhz.size());
+        auto edge = [&](int i) { // left edge of point i's cell; n: the right end
+            if (i == 0)
+                return xOf(mhz[0]) - 2;
+            if (i == n)
+                return xOf(mhz[n - 1]) + 2;
+            return (xOf(mhz[i - 1]) + xOf(mhz[i])) / 2;
+        };
+        for (int begin = 0; begin < n;) {
+            int end = begin + 1;
+            while (end < n && categoryOf[end] == categoryOf[begin])
+                ++end;
+            const int k = categoryOf[begin];
+            const double from = edge(begin);
+            const double to = edge(end);
+            if (k >= 0 && k < categoryList.size() && std::isfinite(from) && std::isfinite(to))
+                p.fillRect(
+                    QRectF(QPointF(from, area.bottom() - StripHeight), QPointF(to, area.bottom())),
+                    categoryList[k].color);
+            begin = end;
         }
     }
 
-    // Many points: no antialiasing, and no markers.
+    // Many points: each pixel column draws the first, lowest, highest and
+    // last of its points, which looks the same and stays quick to repaint.
     const bool dense = mhz.size() > 2 * area.width();
     const bool markers = mhz.size() * 6 < area.width();
     p.setRenderHint(QPainter::Antialiasing, !dense);
     for (int k = 0; k < curveList.size(); ++k) {
-        const Curve &c = curveList[k];
         QPainterPath path;
         bool open = false;
-        for (int i = 0; i < mhz.size(); ++i) {
-            QPointF at;
-            if (!position(k, i, &at)) {
-                open = false;
-                continue;
-            }
+        auto add = [&](const QPointF &at) {
             if (open)
                 path.lineTo(at);
             else
                 path.moveTo(at);
             open = true;
-            if (markers) {
-                // The ellipse closes its own subpath: the line goes on from
-                // the point.
-                path.addEllipse(at, 1.8, 1.8);
-                path.moveTo(at);
+        };
+        double column = qQNaN();
+        double first = 0, last = 0, low = 0, high = 0;
+        auto flush = [&] {
+            if (std::isnan(column))
+                return;
+            const double x = column + 0.5;
+            add({x, first});
+            add({x, low});
+            add({x, high});
+            add({x, last});
+            column = qQNaN();
+        };
+        for (int i = 0; i < mhz.size(); ++i) {
+            QPointF at;
+            if (!position(k, i, &at)) {
+                flush();
+                open = false;
+            } else if (!dense) {
+                add(at);
+                if (markers) {
+                    // The ellipse closes its own subpath: the line goes on
+                    // from the point.
+                    path.addEllipse(at, 1.8, 1.8);
+                    path.moveTo(at);
+                }
+            } else if (std::floor(at.x()) != column) {
+                flush();
+                column = std::floor(at.x());
+                first = last = low = high = at.y();
+            } else {
+                last = at.y();
+                low = std::min(low, last);
+                high = std::max(high, last);
             }
         }
+        flush();
+        const Curve &c = curveList[k];
         p.setPen(QPen(c.color, c.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);

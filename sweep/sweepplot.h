@@ -75,6 +75,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     double xOf(double frequencyMHz) const;
@@ -95,6 +96,10 @@ private:
     double xMax = 1.0;
     int hovered = -1;
     QPointF pressedAt{-1.0, -1.0};
+    // The plot area depends on the size, the font and the axes' labels;
+    // every point's position needs it.
+    mutable QRectF cachedArea;
+    mutable QSize cachedSize;
 };
 
 #endif
