@@ -3,6 +3,7 @@
 #ifndef LCNET_H
 #define LCNET_H
 
+#include "bands.h"
 #include "banks.h"
 #include "cable.h"
 #include "calculator.h"
@@ -14,5 +15,6 @@
 #include "search.h"
 #include "session.h"
 #include "settings.h"
+#include "sweep.h"
 
 #endif // LCNET_H

@@ -1,7 +1,10 @@
 # Turns the printout of nec2c into a one-port Touchstone file: the feed
-# point impedance at each frequency, normalised to 50 ohm.
+# point impedance at each frequency, normalised to 50 ohm. The comment line
+# names the model: awk -v title="..." (the 20 m dipole unless given).
 BEGIN {
-    print "! Feed point of a 20 m half-wave dipole modelled with nec2c (dipole20m.nec)"
+    if (title == "")
+        title = "a 20 m half-wave dipole modelled with nec2c (dipole20m.nec)"
+    print "! Feed point of " title
     print "# MHz Z RI R 50"
 }
 /FREQUENCY :/ { mhz = $3 }
