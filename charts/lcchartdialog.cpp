@@ -66,29 +66,44 @@ LCChartDialog::~LCChartDialog()
     delete ui;
 }
 
-void LCChartDialog::bankSteps(const LCNet::Calculator &, std::vector<double> &inductorUH,
+void LCChartDialog::bankSteps(const LCNet::Calculator &calc, std::vector<double> &inductorUH,
                               std::vector<double> &capacitorPF)
 {
-    // The one place that knows where the banks' steps come from.
-    inductorUH.assign(LCNet::LTable.begin(), LCNet::LTable.end());
-    capacitorPF.assign(LCNet::CTable.begin(), LCNet::CTable.end());
+    const LCNet::StepTable &l = calc.inductorSteps();
+    const LCNet::StepTable &c = calc.capacitorSteps();
+    inductorUH.assign(l.data(), l.data() + l.size());
+    capacitorPF.assign(c.data(), c.data() + c.size());
 }
 
 void LCChartDialog::computeSwrGrid(LCNet::Calculator &calc, const std::vector<double> &inductorUH,
                                    const std::vector<double> &capacitorPF, double *swr)
 {
-    // Every step pair, C step by C step: swr[ci * L steps + li]. Leaves the
-    // calculator at the last pair.
-    const size_t nl = inductorUH.size();
-    LCNet::Impedance zIn;
-    double value = 0.0;
-    for (size_t ci = 0; ci < capacitorPF.size(); ++ci) {
-        for (size_t li = 0; li < nl; ++li) {
-            calc.setCapacitance(capacitorPF[ci]);
-            calc.setInductance(inductorUH[li]);
-            calc.calculate(zIn, value);
-            swr[ci * nl + li] = value;
+    // Every step pair, swr[ci * L steps + li], on every core; the calculator
+    // is left at the last pair, as a pair-by-pair sweep would leave it.
+    const LCNet::TuneProblem problem = LCNet::TuneProblem::of(calc);
+    if (problem.inductors.size() != int(inductorUH.size()) ||
+        problem.capacitors.size() != int(capacitorPF.size()) ||
+        !std::equal(inductorUH.begin(), inductorUH.end(), problem.inductors.data()) ||
+        !std::equal(capacitorPF.begin(), capacitorPF.end(), problem.capacitors.data())) {
+        // Steps that are not the calculator's banks (set for a test): pair
+        // by pair.
+        const size_t nl = inductorUH.size();
+        LCNet::Impedance zIn;
+        double value = 0.0;
+        for (size_t ci = 0; ci < capacitorPF.size(); ++ci) {
+            for (size_t li = 0; li < nl; ++li) {
+                calc.setCapacitance(capacitorPF[ci]);
+                calc.setInductance(inductorUH[li]);
+                calc.calculate(zIn, value);
+                swr[ci * nl + li] = value;
+            }
         }
+        return;
+    }
+    LCNet::swrGrid(problem, calc.netType, swr, LCNet::GridOrder::CapacitorRows);
+    if (!capacitorPF.empty() && !inductorUH.empty()) {
+        calc.setCapacitance(capacitorPF.back());
+        calc.setInductance(inductorUH.back());
     }
 }
 

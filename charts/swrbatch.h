@@ -1,5 +1,5 @@
 // SWR of many loads at one tuner setting, for the charts' row-at-a-time
-// painting. A stand-in until the core offers the vectorised version.
+// painting.
 #ifndef SWRBATCH_H
 #define SWRBATCH_H
 

@@ -354,20 +354,27 @@ TuneResult smartTuneSearch(const TuneProblem &problem, TuneObserver *observer)
     return r;
 }
 
-void swrGrid(const TuneProblem &problem, Calculator::NetType type, double *out)
+void swrGrid(const TuneProblem &problem, Calculator::NetType type, double *out, GridOrder order)
 {
     const BankParts bank(problem);
     const bool trx = type != Calculator::CAntenna;
     const bool lossy = problem.components.lossy();
+    const bool byCapacitor = order == GridOrder::CapacitorRows;
     parallelFor(bank.nL, 16, [&](int begin, int end) {
+        // The lanes run along the capacitor steps; by capacitor rows the
+        // values are spread out from a row of their own.
+        std::vector<double> own(byCapacitor ? size_t(bank.nC) : 0);
         for (int i = begin; i < end; ++i) {
-            double *row = out + size_t(i) * size_t(bank.nC);
+            double *row = byCapacitor ? own.data() : out + size_t(i) * size_t(bank.nC);
             if (trx)
                 lossy ? capacitorRow<true, true>(problem, bank, i, row)
                       : capacitorRow<true, false>(problem, bank, i, row);
             else
                 lossy ? capacitorRow<false, true>(problem, bank, i, row)
                       : capacitorRow<false, false>(problem, bank, i, row);
+            if (byCapacitor)
+                for (int j = 0; j < bank.nC; ++j)
+                    out[size_t(j) * size_t(bank.nL) + size_t(i)] = row[j];
         }
     });
 }

@@ -59,10 +59,13 @@ TuneResult bruteForceSearch(const TuneProblem &problem, TuneObserver *observer =
 // steps; stops at the first new best below lowSWR.
 TuneResult smartTuneSearch(const TuneProblem &problem, TuneObserver *observer = nullptr);
 
-// The SWR of every setting of one configuration, out[l * capacitors + c]
-// (out holds inductors.size() x capacitors.size() values), each exactly
-// what the calculator gives for that L, C and configuration.
-void swrGrid(const TuneProblem &problem, Calculator::NetType type, double *out);
+// The SWR of every setting of one configuration (out holds
+// inductors.size() x capacitors.size() values), each exactly what the
+// calculator gives for that L, C and configuration: out[l * capacitors + c]
+// by inductor rows, or out[c * inductors + l] by capacitor rows.
+enum class GridOrder { InductorRows, CapacitorRows };
+void swrGrid(const TuneProblem &problem, Calculator::NetType type, double *out,
+             GridOrder order = GridOrder::InductorRows);
 
 // The SWR that the calculator's present setting gives for each load
 // r[i] + j x[i], exactly as setLoadImpedance() and currentSWR() give it.
