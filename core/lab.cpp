@@ -656,8 +656,9 @@ const std::vector<LabAlgorithm> &labAlgorithms()
             "cancelling bank the SWR falls to one minimum and rises again: each such line is "
             "searched from where the previous line's minimum lay, reading that step and its "
             "neighbours, then stepping downhill with doubling strides until the SWR rises, then "
-            "narrowing the bracket by golden section. Along the other bank the lines' minima "
-            "are narrowed by golden section as well, down to four steps that are all read. "
+            "narrowing the bracket by Fibonacci search (golden section in whole steps). Along "
+            "the other bank the lines' minima are narrowed the same way, down to four steps "
+            "that are all read. "
             "C-Antenna first, then C-TRX; it stops at the first reading below Low SWR, else it "
             "ends on the best setting it read. No setting of a line is read twice."),
          valleySearch},
