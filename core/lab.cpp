@@ -118,28 +118,15 @@ double settingSWR(const TuneProblem &p, Calculator::NetType type, int l, int c)
 class Tuner
 {
 public:
-    explicit Tuner(const TuneProblem &problem)
-        : p(problem), nL(problem.inductors.size()), nC(problem.capacitors.size()),
-          inductor(size_t(nL)), capacitor(size_t(nC))
-    {
-        for (int i = 0; i < nL; ++i)
-            inductor[size_t(i)] =
-                networkParts(p.frequency, 1e-6 * p.inductors[i], 0.0, p.components);
-        for (int j = 0; j < nC; ++j)
-            capacitor[size_t(j)] =
-                networkParts(p.frequency, 0.0, 1e-12 * p.capacitors[j], p.components);
-    }
+    explicit Tuner(const TuneProblem &problem) : p(problem) {}
 
-    int inductorSteps() const { return nL; }
-    int capacitorSteps() const { return nC; }
+    int inductorSteps() const { return p.inductors.size(); }
+    int capacitorSteps() const { return p.capacitors.size(); }
 
     double read(Calculator::NetType type, int l, int c)
     {
         ++best.readings;
-        NetworkParts parts = inductor[size_t(l)];
-        parts.xc = capacitor[size_t(c)].xc;
-        parts.rc = capacitor[size_t(c)].rc;
-        const double s = swrOf(type != Calculator::CAntenna, parts, p.load);
+        const double s = swrOf(type != Calculator::CAntenna, partsOf(p, l, c), p.load);
         if (s < best.swr) {
             best.swr = s;
             best.type = type;
@@ -160,10 +147,6 @@ public:
 
 private:
     const TuneProblem &p;
-    const int nL;
-    const int nC;
-    std::vector<NetworkParts> inductor;
-    std::vector<NetworkParts> capacitor;
     LabOutcome best;
 };
 
