@@ -1,13 +1,13 @@
 #include "lab.h"
 
 #include "lanes.h"
+#include "loadfile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -66,11 +66,27 @@ double portableExp(double y)
     return std::ldexp(sum, int(k));
 }
 
-bool touchstoneName(const QString &path)
+// The first line that is not blank, without a byte order mark.
+QByteArray firstLine(const QByteArray &text)
 {
-    static const QRegularExpression suffix(QStringLiteral("^s\\d+p$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    return suffix.match(QFileInfo(path).suffix()).hasMatch();
+    QByteArray rest = text.startsWith("\xEF\xBB\xBF") ? text.mid(3) : text;
+    for (const QByteArray &line : rest.split('\n'))
+        if (!line.trimmed().isEmpty())
+            return line.trimmed();
+    return QByteArray();
+}
+
+const char *const LabColumns[3] = {"frequency_khz", "r", "x"};
+
+bool isLabHeader(const QByteArray &line)
+{
+    const QList<QByteArray> fields = line.split(',');
+    if (fields.size() != 3)
+        return false;
+    for (int k = 0; k < 3; ++k)
+        if (fields[k].trimmed().toLower() != LabColumns[k])
+            return false;
+    return true;
 }
 
 // ---------------------------------------------------------------- readings
@@ -531,10 +547,9 @@ bool parseLabCorpusCsv(const QByteArray &text, const QString &fileName, std::vec
     int number = 0;
     auto fail = [&](const QString &what) {
         if (error)
-            *error = tr("%1, line %2: %3").arg(fileName).arg(number).arg(what);
+            *error = tr("%1:%2: %3").arg(fileName).arg(number).arg(what);
         return false;
     };
-    static const char *const names[3] = {"frequency_khz", "r", "x"};
     const QString header = QStringLiteral("frequency_khz,r,x");
     std::vector<LabLoad> read;
     bool headerSeen = false;
@@ -550,16 +565,13 @@ bool parseLabCorpusCsv(const QByteArray &text, const QString &fileName, std::vec
             line = line.mid(3).trimmed();
         if (line.isEmpty())
             continue;
-        const QList<QByteArray> fields = line.split(',');
         if (!headerSeen) {
-            bool ok = fields.size() == 3;
-            for (int k = 0; ok && k < 3; ++k)
-                ok = fields[k].trimmed().toLower() == names[k];
-            if (!ok)
+            if (!isLabHeader(line))
                 return fail(tr("the first line must be the header \"%1\"").arg(header));
             headerSeen = true;
             continue;
         }
+        const QList<QByteArray> fields = line.split(',');
         if (fields.size() != 3)
             return fail(tr("expected 3 values (%1), found %2").arg(header).arg(fields.size()));
         double v[3];
@@ -569,9 +581,10 @@ bool parseLabCorpusCsv(const QByteArray &text, const QString &fileName, std::vec
             v[k] = field.toDouble(&ok);
             const QString shown = QString::fromUtf8(field.left(40));
             if (!ok)
-                return fail(tr("%1 \"%2\" is not a number").arg(QLatin1String(names[k]), shown));
+                return fail(
+                    tr("%1 \"%2\" is not a number").arg(QLatin1String(LabColumns[k]), shown));
             if (!std::isfinite(v[k]))
-                return fail(tr("%1 \"%2\" is not finite").arg(QLatin1String(names[k]), shown));
+                return fail(tr("%1 \"%2\" is not finite").arg(QLatin1String(LabColumns[k]), shown));
         }
         if (!(v[0] > 0.0))
             return fail(tr("the frequency must be above 0 kHz"));
@@ -596,12 +609,6 @@ bool readLabCorpus(const QString &path, std::vector<LabLoad> *loads, QString *er
             *error = what;
         return false;
     };
-    if (touchstoneName(path)) {
-        // Touchstone files: call the band sweep's reader here
-        // (LCNet::readLoadFile in core/loadfile.h) and turn its points
-        // into loads.
-        return fail(tr("%1: Touchstone files are not read yet").arg(path));
-    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(tr("%1: %2").arg(path, file.errorString()));
@@ -612,7 +619,18 @@ bool readLabCorpus(const QString &path, std::vector<LabLoad> *loads, QString *er
     const QByteArray text = file.read(Limit + 1);
     if (file.error() != QFileDevice::NoError)
         return fail(tr("%1: %2").arg(path, file.errorString()));
-    return parseLabCorpusCsv(text, path, loads, error);
+    if (isLabHeader(firstLine(text)))
+        return parseLabCorpusCsv(text, path, loads, error);
+    // Anything else is a load measured over frequency, read as the band
+    // sweep reads it: Touchstone or a CSV sweep.
+    QVector<LoadPoint> points;
+    LoadFileError why;
+    if (!parseLoadData(text, path, &points, &why))
+        return fail(why.text());
+    loads->clear();
+    for (const LoadPoint &point : points)
+        loads->push_back({point.frequencyKHz, point.z});
+    return true;
 }
 
 // ---------------------------------------------------------------- searches

@@ -49,11 +49,12 @@ std::vector<LabLoad> generateLabCorpus(const LabCorpusSpec &spec);
 quint64 newLabSeed();
 
 // CSV text with the header row "frequency_khz,r,x" and one load per line
-// (blank lines are skipped). On a fault, `error` names `fileName`, the line
-// and what is wrong, and `loads` is left as it was.
+// (blank lines are skipped), in any order. On a fault, `error` says
+// "fileName:line: what is wrong", and `loads` is left as it was.
 bool parseLabCorpusCsv(const QByteArray &text, const QString &fileName, std::vector<LabLoad> *loads,
                        QString *error);
-// A corpus file: CSV as above; Touchstone files are not read yet.
+// A corpus file: CSV as above, or any load file that readLoadFile() reads
+// (Touchstone one-port, a CSV sweep), one load per frequency point.
 bool readLabCorpus(const QString &path, std::vector<LabLoad> *loads, QString *error);
 
 // Where a search ended and how many readings it took.

@@ -134,8 +134,11 @@ LabDialog::LabDialog(LCNet::Calculator *calculator, QWidget *parent)
                       "the loads where both are finite.</p>"
                       "<p>Generated loads lie evenly over the Smith chart up to the maximum "
                       "SWR; over a frequency range the frequencies are spread evenly on a "
-                      "logarithmic scale. The same seed gives the same loads. A file holds "
-                      "the header row <tt>frequency_khz,r,x</tt> and one load per line.</p>");
+                      "logarithmic scale. The same seed gives the same loads. A file of loads "
+                      "is a CSV file with the header row <tt>frequency_khz,r,x</tt> and one "
+                      "load per line, or a load measured over frequency (a Touchstone "
+                      "one-port file or a CSV sweep, as the band sweep reads them), one load "
+                      "per frequency.</p>");
     for (const LCNet::LabAlgorithm &a : LCNet::labAlgorithms()) {
         auto *box = new QCheckBox(a.name, ui->grpAlgorithms);
         box->setObjectName(QStringLiteral("chk_") + a.key);
@@ -468,7 +471,7 @@ void LabDialog::on_btnBrowse_clicked()
 {
     const QString path =
         QFileDialog::getOpenFileName(this, tr("Loads for the tuning lab"), ui->edtFile->text(),
-                                     tr("Loads (*.csv);;All files (*)"));
+                                     tr("Loads (*.csv *.s1p *.ts *.txt);;All files (*)"));
     if (path.isEmpty())
         return;
     ui->edtFile->setText(QDir::toNativeSeparators(path));

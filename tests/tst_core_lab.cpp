@@ -292,17 +292,17 @@ private slots:
                                             "Frequency_kHz, R, X\r\n\r\n14000,20,100\r\n"
                                             "3500, 5, -20\n")
                               << QString();
-        QTest::newRow("no header") << QByteArray("14000,20,100\n") << "f.csv, line 1: the first";
-        QTest::newRow("empty") << QByteArray("\n\n") << "f.csv, line 1: the header";
-        QTest::newRow("no loads") << QByteArray("frequency_khz,r,x\n") << "f.csv, line 1: no loads";
+        QTest::newRow("no header") << QByteArray("14000,20,100\n") << "f.csv:1: the first";
+        QTest::newRow("empty") << QByteArray("\n\n") << "f.csv:1: the header";
+        QTest::newRow("no loads") << QByteArray("frequency_khz,r,x\n") << "f.csv:1: no loads";
         QTest::newRow("fields") << QByteArray("frequency_khz,r,x\n1,2,3\n\n1,2\n")
-                                << "f.csv, line 4: expected 3 values";
+                                << "f.csv:4: expected 3 values";
         QTest::newRow("text") << QByteArray("frequency_khz,r,x\n1,abc,3\n")
-                              << "f.csv, line 2: r \"abc\" is not a number";
+                              << "f.csv:2: r \"abc\" is not a number";
         QTest::newRow("inf") << QByteArray("frequency_khz,r,x\n1,2,inf\n")
-                             << "f.csv, line 2: x \"inf\" is not finite";
+                             << "f.csv:2: x \"inf\" is not finite";
         QTest::newRow("zero frequency")
-            << QByteArray("frequency_khz,r,x\n0,2,3\n") << "f.csv, line 2: the frequency";
+            << QByteArray("frequency_khz,r,x\n0,2,3\n") << "f.csv:2: the frequency";
     }
     void corpusFiles()
     {
@@ -402,8 +402,20 @@ private slots:
         QVERIFY(!LCNet::saveLabPerLoadCsv(h, missing, &why) && why.startsWith(missing));
         QVERIFY(!LCNet::readLabCorpus(dir.filePath("none.csv"), &h.loads, &why) &&
                 why.contains("none.csv"));
-        QVERIFY(!LCNet::readLabCorpus(dir.filePath("x.s1p"), &h.loads, &why) &&
-                why.contains("x.s1p"));
+        // Anything but the lab's CSV is read as a load over frequency.
+        QFile touchstone(dir.filePath("dipole.s1p"));
+        QVERIFY(touchstone.open(QIODevice::WriteOnly));
+        touchstone.write("! two points\n# MHz Z RI R 50\n14 0.4 2\n14.1 0.5 -1\n");
+        touchstone.close();
+        QVERIFY(LCNet::readLabCorpus(touchstone.fileName(), &h.loads, &why));
+        QCOMPARE(int(h.loads.size()), 2);
+        QVERIFY(h.loads[0].frequencyKHz == 14000 && h.loads[0].z == Impedance(20, 100));
+        QVERIFY(h.loads[1].frequencyKHz == 14100 && h.loads[1].z == Impedance(25, -50));
+        QVERIFY(touchstone.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        touchstone.write("# MHz Z RI R 50\n14 0.4\n");
+        touchstone.close();
+        QVERIFY(!LCNet::readLabCorpus(touchstone.fileName(), &h.loads, &why));
+        QVERIFY2(why.startsWith(touchstone.fileName() + ":2:"), qPrintable(why));
     }
 };
 
