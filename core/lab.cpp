@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
 #include <QRandomGenerator>
 #include <QSaveFile>
 
@@ -69,10 +67,16 @@ double portableExp(double y)
 // The first line that is not blank, without a byte order mark.
 QByteArray firstLine(const QByteArray &text)
 {
-    QByteArray rest = text.startsWith("\xEF\xBB\xBF") ? text.mid(3) : text;
-    for (const QByteArray &line : rest.split('\n'))
-        if (!line.trimmed().isEmpty())
-            return line.trimmed();
+    qsizetype begin = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (begin < text.size()) {
+        qsizetype end = text.indexOf('\n', begin);
+        if (end < 0)
+            end = text.size();
+        const QByteArray line = text.mid(begin, end - begin).trimmed();
+        if (!line.isEmpty())
+            return line;
+        begin = end + 1;
+    }
     return QByteArray();
 }
 
