@@ -65,14 +65,15 @@ void searches(benchmark::State &state, const QStringList &keys)
     }
     if (run.size() != 1)
         return;
-    const std::vector<double> &best = optimum();
+    const bool brute = keys[0] == QLatin1String("brute");
     double readings = 0;
     int matchable = 0;
     int matched = 0;
     for (size_t k = 0; k < loads.size(); ++k) {
+        const double best = brute ? last[k].swr : optimum()[k];
         readings += last[k].readings;
-        matchable += best[k] < 1.2;
-        matched += best[k] < 1.2 && last[k].swr < 1.2;
+        matchable += best < 1.2;
+        matched += best < 1.2 && last[k].swr < 1.2;
     }
     state.counters["readings_mean"] = readings / double(loads.size());
     state.counters["success_rate"] = double(matched) / matchable;
