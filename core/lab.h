@@ -140,7 +140,8 @@ LabStatistics labStatistics(const LabResult &result, int algorithm, double settl
 // {"seed", "loads", "matchable", "algorithms": {key: {"success_rate",
 // "readings_mean", "readings_median", "readings_p95", "readings_max",
 // "time_mean_s", "excess_swr_mean", "excess_swr_median"}}}; a non-finite
-// number is the string "inf", "-inf" or "nan"; seed is null for a file.
+// number is the string "inf", "-inf" or "nan". Give a generated corpus'
+// seed as qint64(seed) (exact, being below 2^53); leave it null for a file.
 QJsonObject labSummaryJson(const LabResult &result, double settleTime,
                            const QJsonValue &seed = QJsonValue::Null);
 // One row per load and algorithm:
