@@ -10,6 +10,7 @@
 #include "components.h"
 #include "format.h"
 #include "impedance.h"
+#include "lab.h"
 #include "loadfile.h"
 #include "network.h"
 #include "search.h"
