@@ -2,20 +2,25 @@
 #include "ui_mainwindow.h"
 
 #include "helpdialog.h"
+#include "labdialog.h"
 #include "lcchartdialog.h"
 #include "resources.h"
 #include "settingsdialog.h"
+#include "sweepdialog.h"
 #include "zchartdialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QScrollArea>
@@ -23,6 +28,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <climits>
@@ -134,6 +140,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
 
     Vorlap::initResources();
     ui->setupUi(this);
+    setAcceptDrops(true);
     formMinimumSize = minimumSize();
 
     // On a screen lower than the form, the form scrolls rather than being
@@ -644,12 +651,9 @@ void MainWindow::setCommandsEnabled(bool enabled)
     ui->centralWidget->setEnabled(enabled);
     ui->menuBar->setEnabled(enabled);
     ui->toolBar->setEnabled(enabled);
-    // Shortcuts reach actions even with the menus disabled.
-    const QList<QAction *> actions = {ui->acnQuit,      ui->acnCalcZIn,   ui->acnCalcLC,
-                                      ui->acnCalcZLoad, ui->acnFindZload, ui->acnCalcZAnt,
-                                      ui->acnSettings,  ui->acnAbout,     ui->acnLCChart,
-                                      ui->acnHelp,      ui->acnZChart};
-    for (QAction *action : actions)
+    // Shortcuts reach actions even with the menus disabled; every action of
+    // the window is its direct child.
+    for (QAction *action : findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly))
         action->setEnabled(enabled);
 }
 
@@ -788,6 +792,71 @@ void MainWindow::on_acnLCChart_triggered()
 void MainWindow::on_acnZChart_triggered()
 {
     openChart<ZChartDialog>();
+}
+
+SweepDialog *MainWindow::openSweep()
+{
+    // One sweep window: a dropped file goes to the one already open.
+    if (!sweep) {
+        sweep = new SweepDialog(calculator, this);
+        sweep->setAttribute(Qt::WA_DeleteOnClose);
+        connect(calculator, &Calculator::dataChanged, sweep, &SweepDialog::updateSettings);
+        connect(sweep, &SweepDialog::pointChosen, this, &MainWindow::applySweepPoint);
+    }
+    sweep->show();
+    sweep->raise();
+    sweep->activateWindow();
+    return sweep;
+}
+
+void MainWindow::on_acnBandSweep_triggered()
+{
+    openSweep();
+}
+
+bool MainWindow::sweepFile(const QString &path)
+{
+    return openSweep()->openFile(path);
+}
+
+void MainWindow::applySweepPoint(double frequencyKHz, Impedance load, double l, double c,
+                                 Calculator::NetType type)
+{
+    if (searching)
+        return;
+    calculator->setFrequency(frequencyKHz);
+    calculator->setCapacitance(c);
+    calculator->setInductance(l);
+    calculator->setLoadImpedance(load);
+    calculator->setNetType(type);
+    refreshZIn();
+    showStatus(tr("Band Sweep point at %1 kHz applied.").arg(LCNet::shortestText(frequencyKHz)));
+}
+
+void MainWindow::on_acnTuningLab_triggered()
+{
+    auto *lab = new LabDialog(calculator, this);
+    lab->setAttribute(Qt::WA_DeleteOnClose);
+    lab->setSettleTime(calculator->settleTime);
+    lab->show();
+    lab->raise();
+    lab->activateWindow();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!searching && urls.size() == 1 && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (searching || urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    sweepFile(urls.first().toLocalFile());
 }
 
 void MainWindow::on_acnHelp_triggered()

@@ -5,10 +5,12 @@
 
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 class QLineEdit;
 class QProgressDialog;
+class SweepDialog;
 
 namespace Ui
 {
@@ -41,9 +43,15 @@ public:
     // (a screen's available area), shrinking the minimum size if need be.
     void fitInto(const QRect &available);
 
+    // The Band Sweep window, opened if need be, with the load file at path
+    // swept; false when the file was refused (the window says why).
+    bool sweepFile(const QString &path);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void on_acnZChart_triggered();
@@ -72,8 +80,15 @@ private slots:
     void on_pushButton_3_clicked();
     void on_pushButton_2_clicked();
     void on_pushButton_clicked();
+    void on_acnBandSweep_triggered();
+    void on_acnTuningLab_triggered();
+    // A point chosen in the Band Sweep: the tuner takes its frequency,
+    // load, L, C and configuration.
+    void applySweepPoint(double frequencyKHz, LCNet::Impedance load, double l, double c,
+                         LCNet::Calculator::NetType type);
 
 private:
+    SweepDialog *openSweep();
     void setBandFrequency(const char *lowEdge, const char *highEdge);
     template <class Chart> void openChart();
     void runTuneAlgorithm(const QString &heading, const QString &status,
@@ -108,6 +123,7 @@ private:
     QSize formMinimumSize;
     // The window frame's widths when the window was last fitted to a screen.
     QMargins fittedFrame;
+    QPointer<SweepDialog> sweep;
 };
 
 #endif // MAINWINDOW_H

@@ -660,6 +660,50 @@ void drawChartBar(QPainter &p, QSize)
     p.fillRect(QRect(1, 14, 15, 1), ink);
 }
 
+// SWR over a band: the antenna's dip in orange, the tuned line flat in green.
+void drawSweep(QPainter &p, QSize)
+{
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPainterPath dip;
+    dip.moveTo(2.5, 2.5);
+    dip.cubicTo(5.5, 11.5, 10.0, 11.5, 15.0, 3.0);
+    p.setPen(QPen(QColor(0xe6, 0x7e, 0x10), 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(dip);
+    p.setPen(QPen(green, 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(3.0, 11.5), QPointF(14.5, 11.5));
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(QRect(1, 1, 1, 14), ink);
+    p.fillRect(QRect(1, 14, 15, 1), ink);
+}
+
+// A flask: trying many loads.
+void drawLab(QPainter &p, QSize)
+{
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPainterPath flask;
+    flask.moveTo(6.0, 1.5);
+    flask.lineTo(10.0, 1.5);
+    flask.lineTo(10.0, 6.0);
+    flask.lineTo(14.5, 14.5);
+    flask.lineTo(1.5, 14.5);
+    flask.lineTo(6.0, 6.0);
+    flask.closeSubpath();
+    QPainterPath liquid;
+    liquid.moveTo(4.2, 9.5);
+    liquid.lineTo(11.8, 9.5);
+    liquid.lineTo(14.5, 14.5);
+    liquid.lineTo(1.5, 14.5);
+    liquid.closeSubpath();
+    p.fillPath(flask, QColor(0xf4, 0xf7, 0xfa));
+    p.fillPath(liquid, blue.lighter(130));
+    p.setPen(QPen(ink, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(flask);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(6.5, 12.0), 1.0, 1.0);
+    p.drawEllipse(QPointF(9.5, 11.0), 0.7, 0.7);
+}
+
 void drawQuestionFrame(QPainter &p, QSize)
 {
     QLinearGradient g(0, 0, 0, 16);
@@ -889,6 +933,8 @@ const Picture pictures[] = {
     {"Equalizer", {16, 16}, Kind::Rgba, drawEqualizer, 1},
     {"LightBulb", {16, 16}, Kind::Rgba, drawLightBulb, 1},
     {"ChartBar", {16, 16}, Kind::Rgba, drawChartBar, 1},
+    {"Sweep", {16, 16}, Kind::Rgba, drawSweep, 1},
+    {"Lab", {16, 16}, Kind::Rgba, drawLab, 1},
     {"QuestionFrame", {16, 16}, Kind::Rgba, drawQuestionFrame, 1},
     {"TunerPanel", {320, 139}, Kind::Rgb, drawTunerPanel, 0},
     {"VorlapHelp", {728, 223}, Kind::Rgb, drawHelp, 0},

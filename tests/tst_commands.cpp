@@ -2,6 +2,9 @@
 // and antenna commands with their prompts, the settings dialog, the charts.
 #include "windowtest.h"
 
+#include "labdialog.h"
+#include "sweepdialog.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -334,6 +337,28 @@ private slots:
         find<QLineEdit>("edtXLoad")->setText("50");
         find<QAction>("acnQuit")->trigger();
         QVERIFY(!window->isVisible());
+    }
+
+    // One Band Sweep window takes a file (as a drop would), and a point
+    // chosen there becomes the tuner's; the lab opens beside it.
+    void bandSweepAndTuningLab()
+    {
+        find<QAction>("acnBandSweep")->trigger();
+        QVERIFY(window->sweepFile(QFINDTESTDATA("data/dipole20m.s1p")));
+        QCOMPARE(window->findChildren<SweepDialog *>().size(), 1);
+        auto *sweep = window->findChild<SweepDialog *>();
+        QTRY_VERIFY_WITH_TIMEOUT(!sweep->isRunning(), 20000);
+        const LCNet::SweepPoint p = sweep->result().points.at(7);
+        emit sweep->pointChosen(p.frequencyKHz, p.load, p.l, p.c, p.type);
+        QCOMPARE(calc()->frequency, p.frequencyKHz);
+        QVERIFY(calc()->loadImpedance == p.load && calc()->inductance == p.l &&
+                calc()->capacitance == p.c && calc()->netType == p.type);
+        QCOMPARE(find<QLineEdit>("edtFreq")->text(), LCNet::shortestText(p.frequencyKHz));
+        QCOMPARE(calc()->currentSWR(), p.swr);
+        QVERIFY(!window->sweepFile(QFINDTESTDATA("tst_commands.cpp")));
+
+        find<QAction>("acnTuningLab")->trigger();
+        QCOMPARE(window->findChildren<LabDialog *>().size(), 1);
     }
 };
 
