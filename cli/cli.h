@@ -116,6 +116,10 @@ public:
     void beginList(const char *key, const char *label);
     void endList();
 
+    // A command whose format is a text of its own (the sweep's CSV, a JSON
+    // array) hands it over whole.
+    void whole(const QByteArray &text) { complete = text; }
+
     QByteArray result() const;
 
 private:
@@ -131,6 +135,7 @@ private:
 
     Format fmt;
     QByteArray out;
+    QByteArray complete;
     std::vector<Level> levels{Level{}};
 };
 

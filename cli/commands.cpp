@@ -26,11 +26,14 @@ extern const Command tuneCommand;
 extern const Command matchedCommand;
 extern const Command mismatchCommand;
 extern const Command antennaCommand;
+extern const Command sweepCommand;
+extern const Command labCommand;
 
 const std::vector<const Command *> &commands()
 {
     static const std::vector<const Command *> all = {
-        &zinCommand, &tuneCommand, &matchedCommand, &mismatchCommand, &antennaCommand,
+        &zinCommand,     &tuneCommand,  &matchedCommand, &mismatchCommand,
+        &antennaCommand, &sweepCommand, &labCommand,
     };
     return all;
 }

@@ -161,6 +161,8 @@ void Output::endList()
 
 QByteArray Output::result() const
 {
+    if (!complete.isEmpty())
+        return complete;
     return fmt == Json ? '{' + out + "\n}\n" : out;
 }
 

@@ -338,6 +338,42 @@ private slots:
         QVERIFY(!cli({"antenna", "--freq", "14200", "--load", "60,40"}).json.contains("cable"));
     }
 
+    // The sweep prints the core's text for the file; a file it cannot read
+    // is one line naming the file and line. The lab repeats a seeded run.
+    void sweepAndLab()
+    {
+        const QString dipole = QFINDTESTDATA("data/dipole20m.s1p");
+        const Result csv = cli({"sweep", dipole, "--algorithm", "smart"});
+        QCOMPARE(csv.status, 0);
+        QVector<LCNet::LoadPoint> points;
+        QVERIFY(LCNet::readLoadFile(dipole, &points, nullptr));
+        LCNet::SweepOptions options = LCNet::SweepOptions::of(Calculator());
+        options.algorithm = LCNet::SweepAlgorithm::SmartTune;
+        QCOMPARE(QString::fromUtf8(csv.out), LCNet::sweepCsv(LCNet::runSweep(points, options)));
+        QVERIFY(csv.out.startsWith("frequency_khz,load_r,load_x,load_swr,config,l_step,c_step,"
+                                   "l_uh,c_pf,zin_r,zin_x,swr\n"));
+        const Result json = cli({"sweep", dipole, "--format", "json", "--cable-length", "5"});
+        QCOMPARE(QJsonDocument::fromJson(json.out).array().size(), points.size());
+        const QString bad = writeFile(dir, "bad.s1p", "# MHz Z RI R 50\n14 1 2\n13 1 2\n");
+        const Result refused = cli({"sweep", bad});
+        QVERIFY(refused.status == 2 && refused.out.isEmpty());
+        QVERIFY2(refused.err.contains("bad.s1p:3:") && refused.err.count('\n') == 1, refused.err);
+
+        const QStringList lab{"lab", "--count",      "60",          "--seed",
+                              "5",   "--algorithms", "smart,valley"};
+        const Result first = cli(lab + QStringList{"--per-load", dir.filePath("per.csv")});
+        QCOMPARE(first.status, 0);
+        QCOMPARE(first.out, cli(lab).out);
+        QCOMPARE(first.json["seed"].toInt(), 5);
+        QCOMPARE(first.json["loads"].toInt(), 60);
+        QVERIFY(first.json["algorithms"]["valley"]["readings_mean"].toDouble() > 0);
+        QFile per(dir.filePath("per.csv"));
+        QVERIFY(per.open(QIODevice::ReadOnly));
+        QCOMPARE(per.readAll().count('\n'), 1 + 60 * 2);
+        const Result unknown = cli({"lab", "--algorithms", "smart,guess"});
+        QVERIFY(unknown.status == 2 && unknown.err.contains("guess"));
+    }
+
     void errors_data()
     {
         QTest::addColumn<QStringList>("args");
