@@ -157,6 +157,14 @@ inline void swrOfCapacitors(const Impedance &load, double xl, double rl, const d
     LCNET_LANES_DISPATCH(swrOfCapacitors<Trx, Lossy>(load, xl, rl, xc, rc, n, out));
 }
 
+// |Γ|² of one load behind n capacitor steps, approximately (see the kernel).
+template <bool Trx, bool Lossy>
+inline void gammaSquaredOfCapacitors(const Impedance &load, double xl, double rl, const double *xc,
+                                     const double *rc, int n, double *out)
+{
+    LCNET_LANES_DISPATCH(gammaSquaredOfCapacitors<Trx, Lossy>(load, xl, rl, xc, rc, n, out));
+}
+
 // SWR of n loads behind one setting.
 template <bool Trx, bool Lossy>
 inline void swrOfLoads(const Parts &parts, const double *r, const double *x, int n, double *out)

@@ -146,6 +146,51 @@ inline void swrOfCapacitors(const Impedance &z, double xl, double rl, const doub
         out[j] = swrScalar<Trx, Lossy>(z.R, z.X, xl, rl, xc[j], Lossy ? rc[j] : 0.0);
 }
 
+// |Γ|² of one load behind n capacitor steps by the plain complex formulas,
+// with one division for the network and one for Γ: several times cheaper
+// than the exact evaluation and, for tame values, within 1e-12 of its |Γ|.
+// A lane whose values leave that range (an overflow, a NaN) is written as
+// NaN; the caller evaluates it exactly.
+template <bool Trx, bool Lossy>
+inline void gammaSquaredOfCapacitors(const Impedance &z, double xl, double rl, const double *xc,
+                                     const double *rc, int n, double *out)
+{
+    const V r = splat(z.R);
+    const V x = splat(z.X);
+    const V l = splat(xl);
+    const V lr = splat(Lossy ? rl : 0.0);
+    const V ar = Trx ? r + lr : r;
+    const V ai = Trx ? x + l : x;
+    const V nan = splat(std::numeric_limits<double>::quiet_NaN());
+    const V huge = splat(0x1p200);
+    int j = 0;
+    for (; j + Width <= n; j += Width) {
+        const V c = load(xc + j);
+        const V cr = Lossy ? load(rc + j) : splat(0.0);
+        const V nr = ar * cr - ai * c;
+        const V ni = ar * c + ai * cr;
+        const V dr = ar + cr;
+        const V di = ai + c;
+        const V inv = 1.0 / (dr * dr + di * di);
+        // An open capacitor (C = 0) leaves the arm alone, as parallel() does.
+        const M open = (vabs(c) > std::numeric_limits<double>::max()) |
+                       (vabs(cr) > std::numeric_limits<double>::max());
+        const V pr = open ? ar : (nr * dr + ni * di) * inv;
+        const V pi = open ? ai : (ni * dr - nr * di) * inv;
+        const V zr = Trx ? pr : pr + lr;
+        const V zi = Trx ? pi : pi + l;
+        const V mr = zr - Z0.R;
+        const V pr2 = zr + Z0.R;
+        const V g2 = (mr * mr + zi * zi) / (pr2 * pr2 + zi * zi);
+        // Values far from ordinary impedances lose the error bound.
+        const M tame = (open | ((vabs(c) < huge) & (vabs(cr) < huge))) & (vabs(ar) < huge) &
+                       (vabs(ai) < huge) & (vabs(zr) < huge) & (vabs(zi) < huge) & (g2 == g2);
+        store(out + j, tame ? g2 : nan);
+    }
+    for (; j < n; ++j)
+        out[j] = std::numeric_limits<double>::quiet_NaN();
+}
+
 // SWR of n loads behind one setting.
 template <bool Trx, bool Lossy>
 inline void swrOfLoads(double xl, double rl, double xc, double rc, const double *rs,

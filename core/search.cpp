@@ -61,8 +61,8 @@ void parallelFor(int count, int grain, const std::function<void(int, int)> &body
 namespace
 {
 
-// Space for one value per step; the default banks' 256 steps stay on the
-// stack, so that their searches allocate nothing.
+// Space for one value per step or row; the default banks' 256 steps and
+// 512 rows stay on the stack, so that their searches allocate nothing.
 class StepBuffer
 {
 public:
@@ -77,7 +77,7 @@ public:
     double operator[](int i) const { return p[i]; }
 
 private:
-    static constexpr int Local = 256;
+    static constexpr int Local = 512;
     double local[Local];
     std::unique_ptr<double[]> heap;
     double *p;
@@ -158,48 +158,62 @@ void scanRow(const TuneProblem &p, const BankParts &b, int i, const double *row,
     r.swr = best;
 }
 
-template <bool Lossy>
-void bruteForceSequential(const TuneProblem &p, const BankParts &b, TuneObserver *observer,
-                          TuneResult &r)
+// |Γ| of an SWR, for comparing with the approximate |Γ| of the rows: 1 for
+// an infinite SWR, below 0 for one that no setting can beat (below 1, NaN).
+inline double reflectionOf(double swr)
 {
-    StepBuffer row(b.nC);
-    const int passSize = b.nL * b.nC;
-    for (int i = 0; i < b.nL; ++i) {
-        capacitorRow<false, Lossy>(p, b, i, row.data());
-        scanRow<false, Lossy>(p, b, i, row.data(), i * b.nC, observer, r);
-    }
-    for (int i = 0; i < b.nL; ++i) {
-        capacitorRow<true, Lossy>(p, b, i, row.data());
-        scanRow<true, Lossy>(p, b, i, row.data(), passSize + i * b.nC, observer, r);
-    }
+    if (!(swr >= 1.0))
+        return -1.0;
+    return swr == Infinity ? 1.0 : (swr - 1.0) / (swr + 1.0);
 }
 
-// The rows' minima on every core first; then, in evaluation order, only
-// the rows that hold a match or a new best are evaluated again and scanned.
-// The lanes give the same bits every time, so the events are those of the
-// sequential scan.
+// Brute Force. A cheap approximate |Γ| of every setting, on every core when
+// the banks are large, finds the rows that can hold an event; then, in
+// evaluation order, only those rows are evaluated exactly and scanned. A
+// row is left out when its least approximate |Γ| lies more than Margin
+// (a million times the approximation's error) above both the |Γ| of the
+// best SWR so far and that of lowSWR: none of its settings can then be a
+// match or a new best, so the events and the end are the full scan's, bit
+// for bit.
 template <bool Lossy>
-void bruteForceParallel(const TuneProblem &p, const BankParts &b, TuneObserver *observer,
-                        TuneResult &r)
+void bruteForceRows(const TuneProblem &p, const BankParts &b, TuneObserver *observer, bool split,
+                    TuneResult &r)
 {
-    std::vector<double> rowMin(size_t(2 * b.nL));
-    parallelFor(2 * b.nL, 4, [&](int begin, int end) {
-        std::vector<double> row(size_t(b.nC));
+    constexpr double Margin = 1e-9;
+    const int rows = 2 * b.nL;
+    StepBuffer rowLeast(rows); // least approximate |Γ|; NaN: evaluate exactly
+    auto approximate = [&](int begin, int end) {
+        StepBuffer g(b.nC);
+        const double *rc = Lossy ? b.rc.data() : nullptr;
         for (int k = begin; k < end; ++k) {
-            if (k < b.nL)
-                capacitorRow<false, Lossy>(p, b, k, row.data());
+            const bool trx = k >= b.nL;
+            const int i = trx ? k - b.nL : k;
+            if (trx)
+                lanes::gammaSquaredOfCapacitors<true, Lossy>(p.load, b.xl[i], b.rl[i], b.xc.data(),
+                                                             rc, b.nC, g.data());
             else
-                capacitorRow<true, Lossy>(p, b, k - b.nL, row.data());
-            double m = Infinity;
-            for (double s : row)
-                m = std::min(m, comparable(s)); // NaN never wins: min keeps m
-            rowMin[size_t(k)] = m;
+                lanes::gammaSquaredOfCapacitors<false, Lossy>(p.load, b.xl[i], b.rl[i], b.xc.data(),
+                                                              rc, b.nC, g.data());
+            double least = Infinity;
+            bool unknown = false;
+            for (int j = 0; j < b.nC; ++j) {
+                const double v = g[j];
+                least = v < least ? v : least;
+                unknown = unknown || v != v;
+            }
+            rowLeast[k] = unknown ? qQNaN() : std::sqrt(least);
         }
-    });
-    std::vector<double> row(size_t(b.nC));
-    for (int k = 0; k < 2 * b.nL; ++k) {
-        const double m = rowMin[size_t(k)];
-        if (!(m < r.swr) && !(m < p.lowSWR))
+    };
+    if (split)
+        parallelFor(rows, 4, approximate);
+    else
+        approximate(0, rows);
+
+    const double lowLimit = reflectionOf(p.lowSWR);
+    StepBuffer row(b.nC);
+    for (int k = 0; k < rows; ++k) {
+        const double limit = std::max(reflectionOf(r.swr), lowLimit) + Margin;
+        if (rowLeast[k] >= limit)
             continue;
         const bool trx = k >= b.nL;
         const int i = trx ? k - b.nL : k;
@@ -333,13 +347,10 @@ TuneResult bruteForceSearch(const TuneProblem &problem, TuneObserver *observer, 
     // Below a few hundred thousand settings the threads cost more than
     // they save.
     const bool split = parallel && bank.nL * bank.nC >= (1 << 18);
-    const bool lossy = problem.components.lossy();
-    if (split)
-        lossy ? bruteForceParallel<true>(problem, bank, observer, r)
-              : bruteForceParallel<false>(problem, bank, observer, r);
+    if (problem.components.lossy())
+        bruteForceRows<true>(problem, bank, observer, split, r);
     else
-        lossy ? bruteForceSequential<true>(problem, bank, observer, r)
-              : bruteForceSequential<false>(problem, bank, observer, r);
+        bruteForceRows<false>(problem, bank, observer, split, r);
     return r;
 }
 

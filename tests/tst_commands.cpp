@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
@@ -343,6 +344,9 @@ private slots:
     // chosen there becomes the tuner's; the lab opens beside it.
     void bandSweepAndTuningLab()
     {
+        const QList<QAction *> analysis = find<QMenu>("menuAnalysis")->actions();
+        QVERIFY(analysis.contains(find<QAction>("acnBandSweep")) &&
+                analysis.contains(find<QAction>("acnTuningLab")));
         find<QAction>("acnBandSweep")->trigger();
         QVERIFY(window->sweepFile(QFINDTESTDATA("data/dipole20m.s1p")));
         QCOMPARE(window->findChildren<SweepDialog *>().size(), 1);

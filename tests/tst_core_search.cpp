@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 using LCNet::Calculator;
@@ -159,6 +160,19 @@ private slots:
         QTest::newRow("lossless load") << Setting{1, 14000, 0, 100, 0, 0, 1.2, 0};
         QTest::newRow("lossless, low 1") << Setting{1, 14000, 0, 100, 0, 0, 1.0, 0};
         QTest::newRow("nearly lossless") << Setting{1, 14000, 1e-9, 100, 0, 0, 1.2, 0};
+        // Brute Force evaluates exactly only the rows that can hold a match
+        // or a new best: loads all over the plane, and wide match windows.
+        std::mt19937_64 random(3);
+        std::uniform_real_distribution<double> u(0.0, 1.0);
+        for (int k = 0; k < 12; ++k)
+            QTest::addRow("random %d", k) << Setting{k % 2,
+                                                     1800 + 28000 * u(random),
+                                                     1 + 800 * u(random),
+                                                     -900 + 1800 * u(random),
+                                                     0,
+                                                     0,
+                                                     1.02 + 4 * u(random),
+                                                     0};
         QTest::newRow("huge load") << Setting{1, 14000, 1e250, 1e250, 0, 0, 1.2, 0};
         QTest::newRow("nan load") << Setting{1, 14000, NAN, 1, 0, 0, 1.2, 0};
     }
