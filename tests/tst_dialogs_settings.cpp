@@ -282,9 +282,9 @@ private slots:
         dlg.setVelocityFactor(0.66);
         const auto seen = answerNextModal([&](QWidget *) {
             auto *type = child<QComboBox>(dlg, "cmbCable");
-            choose(type, "LMR-400");
-            QCOMPARE(edit(dlg, "edtCableLoss")->text(), QString("1.3"));
-            QCOMPARE(edit(dlg, "edtCableVelF")->text(), QString("0.85"));
+            choose(type, "RG-8X");
+            QCOMPARE(edit(dlg, "edtCableLoss")->text(), QString("3.3"));
+            QCOMPARE(edit(dlg, "edtCableVelF")->text(), QString("0.78"));
             // Its figures edited by hand are a custom line.
             QTest::keyClicks(edit(dlg, "edtCableLoss"), "5");
             QCOMPARE(type->currentText(), QString("Custom"));
@@ -295,7 +295,7 @@ private slots:
         });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(*seen);
-        QVERIFY(dlg.getCable() == (LCNet::CableSpec{"custom", 50, 1.35}));
+        QVERIFY(dlg.getCable() == (LCNet::CableSpec{"custom", 50, 3.35}));
         QCOMPARE(dlg.getVelocityFactor(), 0.7);
     }
 
