@@ -26,6 +26,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -97,6 +99,48 @@ const char *const swrBarStyle =
     "QProgressBar:horizontal {border: 1px solid black; background: white; padding: 1px; } "
     "QProgressBar::chunk:horizontal { background: rgb(%1, %2, %3); }";
 
+// The step of a bank whose value is exactly `value`, the current one where
+// steps repeat a value, or -1. Relay values need not rise: the whole table
+// is searched.
+int stepOf(const LCNet::StepTable &steps, double value, int current)
+{
+    if (current >= 0 && current < steps.size() && steps[current] == value)
+        return current;
+    for (int i = 0; i < steps.size(); ++i)
+        if (steps[i] == value)
+            return i;
+    return -1;
+}
+
+// That step, or else the one nearest to the value (0 for NaN).
+int nearestStep(const LCNet::StepTable &steps, double value, int current)
+{
+    int best = stepOf(steps, value, current);
+    if (best >= 0)
+        return best;
+    best = 0;
+    double gap = HUGE_VAL;
+    for (int i = 0; i < steps.size(); ++i)
+        if (std::fabs(steps[i] - value) < gap) {
+            gap = std::fabs(steps[i] - value);
+            best = i;
+        }
+    return best;
+}
+
+// Three digits for the loss figures, never an exponent above 1000.
+QString figure(double value)
+{
+    return std::fabs(value) >= 1000.0 ? QString::number(value, 'f', 0)
+                                      : QString::number(value, 'g', 3);
+}
+
+const char *const valueStyle = "background-color: rgb(240, 240, 240); color: rgb(0, 0, 0);";
+// Beyond a rating: red on the value labels' own light background, which
+// they keep under any palette.
+const char *const overStyle =
+    "background-color: rgb(240, 240, 240); color: rgb(192, 0, 0); font-weight: bold;";
+
 // Rows an Auto Tune table lists; the rest are counted in one closing row.
 constexpr int MaxReportRows = 1000;
 // Searches and typing repaint the window at most this often (ms).
@@ -159,10 +203,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         fitInto(screen->availableGeometry());
 
-    for (int i = 0; i < LCNet::TableSize; ++i)
-        ui->cmbL->addItem(number(LCNet::LTable[i]));
-    for (int i = 0; i < LCNet::TableSize; ++i)
-        ui->cmbC->addItem(number(LCNet::CTable[i]));
+    fillStepLists();
+    setUpLossFigures();
 
     // Return or leaving a field shows the value in force; the lists apply a
     // typed value there, as they insert nothing into themselves.
@@ -308,17 +350,16 @@ void MainWindow::refreshGUI()
 
     const struct {
         QComboBox *combo;
-        const std::array<double, LCNet::TableSize> &steps;
+        const LCNet::StepTable &steps;
         double value;
-    } lists[] = {{ui->cmbL, LCNet::LTable, calculator->inductance},
-                 {ui->cmbC, LCNet::CTable, calculator->capacitance}};
+    } lists[] = {{ui->cmbL, calculator->inductorSteps(), calculator->inductance},
+                 {ui->cmbC, calculator->capacitorSteps(), calculator->capacitance}};
     for (const auto &list : lists) {
-        // The steps rise, and each has its own text.
-        const auto step = std::lower_bound(list.steps.begin(), list.steps.end(), list.value);
         // A value that is no step keeps its text; selecting index -1 would
         // clear the field and drag the slider to step 0.
-        if (step != list.steps.end() && *step == list.value)
-            list.combo->setCurrentIndex(int(step - list.steps.begin()));
+        const int step = stepOf(list.steps, list.value, list.combo->currentIndex());
+        if (step >= 0)
+            list.combo->setCurrentIndex(step);
         showValue(list.combo->lineEdit(), list.value);
     }
 
@@ -327,6 +368,39 @@ void MainWindow::refreshGUI()
 
     keepPainting();
     updating = false;
+}
+
+void MainWindow::fillStepLists()
+{
+    const bool wasUpdating = updating;
+    updating = true;
+    const struct {
+        QComboBox *combo;
+        QSlider *slider;
+        const LCNet::StepTable &steps;
+        double value;
+    } lists[] = {
+        {ui->cmbL, ui->horizontalSlider, calculator->inductorSteps(), calculator->inductance},
+        {ui->cmbC, ui->horizontalSlider_2, calculator->capacitorSteps(), calculator->capacitance}};
+    for (const auto &list : lists) {
+        // Nothing is recalculated while the lists change under the value.
+        const QSignalBlocker quietList(list.combo);
+        const QSignalBlocker quietSlider(list.slider);
+        const int current = list.combo->currentIndex();
+        QStringList texts;
+        texts.reserve(list.steps.size());
+        for (int i = 0; i < list.steps.size(); ++i)
+            texts << number(list.steps[i]);
+        list.combo->clear();
+        list.combo->addItems(texts);
+        list.slider->setMaximum(list.steps.last());
+        // The value in force stays, at its step or beside the nearest one.
+        const int step = nearestStep(list.steps, list.value, current);
+        list.combo->setCurrentIndex(step);
+        list.slider->setValue(step);
+        showValue(list.combo->lineEdit(), list.value);
+    }
+    updating = wasUpdating;
 }
 
 void MainWindow::showValue(QLineEdit *edit, double value)
@@ -474,7 +548,85 @@ void MainWindow::refreshZIn()
     ui->lblTrxLoss->setText(QStringLiteral("%1 dB").arg(LCNet::transmissionLoss(reflected, 100.0)));
     ui->lblRetLoss->setText(QStringLiteral("%1 dB").arg(LCNet::returnLoss(reflected, 100.0)));
 
+    showLossFigures();
     keepPainting();
+}
+
+// Two rows under TL and RL, in the same style, aligned with them: the
+// efficiency and the current through L, the watts lost in L and C and the
+// peak voltage across C.
+void MainWindow::setUpLossFigures()
+{
+    QGridLayout *grid = ui->gridLayout_2;
+    // The spacer that ends the column moves below the new rows.
+    grid->removeItem(ui->verticalSpacer_2);
+    grid->addItem(ui->verticalSpacer_2, 5, 0);
+    const struct {
+        const char *name;
+        QString caption;
+        QString tip;
+        QLabel **value;
+        int row;
+        int column;
+    } cells[] = {
+        {"lblEfficiency", tr("Eff"),
+         tr("Efficiency: power reaching the load / power entering the tuner"),
+         &lossFigures.efficiency, 3, 0},
+        {"lblLossLC", tr("Loss"), tr("Watts dissipated in L / in C"), &lossFigures.loss, 3, 2},
+        {"lblCurrentL", tr("I(L)"), tr("RMS current through L"), &lossFigures.currentL, 4, 0},
+        {"lblVoltageC", tr("V(C)"), tr("Peak voltage across C"), &lossFigures.voltageC, 4, 2},
+    };
+    for (const auto &cell : cells) {
+        auto *caption = new QLabel(cell.caption, ui->centralWidget);
+        caption->setObjectName(QLatin1String(cell.name) + QLatin1String("Caption"));
+        caption->setMinimumWidth(ui->label_18->minimumWidth());
+        caption->setToolTip(cell.tip);
+        auto *value = new QLabel(ui->centralWidget);
+        value->setObjectName(QLatin1String(cell.name));
+        value->setMinimumWidth(ui->lblTrxLoss->minimumWidth());
+        value->setFrameShape(QFrame::Box);
+        value->setStyleSheet(QLatin1String(valueStyle));
+        value->setTextFormat(Qt::PlainText);
+        value->setToolTip(cell.tip);
+        grid->addWidget(caption, cell.row, cell.column);
+        grid->addWidget(value, cell.row, cell.column + 1);
+        *cell.value = value;
+        lossFigures.widgets << caption << value;
+    }
+    for (QWidget *w : std::as_const(lossFigures.widgets))
+        w->hide();
+}
+
+void MainWindow::showLossFigures()
+{
+    const bool shown = calculator->components.enabled;
+    for (QWidget *w : std::as_const(lossFigures.widgets))
+        w->setVisible(shown);
+    if (!shown)
+        return;
+    const LCNet::ComponentSettings &comp = calculator->components;
+    const LCNet::PowerFigures p = calculator->powerFigures();
+    lossFigures.efficiency->setText(std::isnan(p.efficiency)
+                                        ? QStringLiteral("-")
+                                        : QString::number(100.0 * p.efficiency, 'f', 1) +
+                                              QStringLiteral(" %"));
+    lossFigures.loss->setText(QStringLiteral("%1 / %2 W").arg(figure(p.lossL), figure(p.lossC)));
+    lossFigures.currentL->setText(figure(p.currentL) + QStringLiteral(" A"));
+    lossFigures.voltageC->setText(figure(p.voltageCPeak) + QStringLiteral(" V pk"));
+    const struct {
+        QLabel *label;
+        bool over;
+        QString tip;
+    } rated[] = {
+        {lossFigures.currentL, p.currentOver,
+         tr("RMS current through L; the coil is rated %1 A").arg(figure(comp.currentRating))},
+        {lossFigures.voltageC, p.voltageOver,
+         tr("Peak voltage across C; the capacitor is rated %1 V").arg(figure(comp.voltageRating))},
+    };
+    for (const auto &r : rated) {
+        r.label->setStyleSheet(QLatin1String(r.over ? overStyle : valueStyle));
+        r.label->setToolTip(r.over ? r.tip + tr(", exceeded") : r.tip);
+    }
 }
 
 // --- Settings ---------------------------------------------------------------
@@ -509,6 +661,7 @@ void MainWindow::readSettings()
     calculator->clear();
     QSettings settings(path, QSettings::IniFormat);
     LCNet::applySettings(*calculator, LCNet::readSettings(settings));
+    fillStepLists();
     qDebug() << "Settings read from file" << path;
 }
 
@@ -539,6 +692,9 @@ void MainWindow::on_acnSettings_triggered()
     dialog.setEpsilonSWR(calculator->epsilonSWR);
     dialog.setDefaultCableLength(calculator->defaultCableLength);
     dialog.setVelocityFactor(calculator->velocityFactor);
+    dialog.setComponents(calculator->components);
+    dialog.setCable(calculator->cable);
+    dialog.setBanks(calculator->inductorSteps().spec(), calculator->capacitorSteps().spec());
     if (dialog.exec() != QDialog::Accepted)
         return;
 
@@ -552,6 +708,24 @@ void MainWindow::on_acnSettings_triggered()
     calculator->epsilonSWR = dialog.getEpsilonSWR();
     calculator->defaultCableLength = dialog.getDefaultCableLength();
     calculator->velocityFactor = dialog.getVelocityFactor();
+
+    // The lists follow the banks; the charts and the Band Sweep, which
+    // take their copy of the calculator on dataChanged, follow every part.
+    const LCNet::BankSpec inductor = dialog.getInductorBank();
+    const LCNet::BankSpec capacitor = dialog.getCapacitorBank();
+    const bool banksChanged = inductor != calculator->inductorSteps().spec() ||
+                              capacitor != calculator->capacitorSteps().spec();
+    const bool partsChanged = banksChanged || !(dialog.getComponents() == calculator->components) ||
+                              !(dialog.getCable() == calculator->cable);
+    calculator->components = dialog.getComponents();
+    calculator->cable = dialog.getCable();
+    calculator->setBanks(inductor, capacitor);
+    if (banksChanged)
+        fillStepLists();
+    if (partsChanged) {
+        emit calculator->dataChanged(calculator);
+        refreshZIn();
+    }
 
     if (writeSettings())
         showStatus(tr("Settings applied."));
@@ -589,16 +763,22 @@ void MainWindow::runTuneAlgorithm(const QString &heading, const QString &status,
     appendLog(QString());
     showStatus(status);
 
+    // With real components, each match also gives its efficiency and the
+    // peak voltage across C.
+    const bool losses = calculator->components.enabled;
     matchReport = QStringLiteral("<table border=1 cellpadding=4>");
-    matchReport +=
-        QStringLiteral("<thead><tr><th>Config.</th><th>L [uH]</th><th>C [pF]</th>"
-                       "<th>Z In [Ohm]</th><th>SWR</th><th>#Iterations</th></tr></thead>");
+    matchReport += QStringLiteral("<thead><tr><th>Config.</th><th>L [uH]</th><th>C [pF]</th>"
+                                  "<th>Z In [Ohm]</th><th>SWR</th>");
+    if (losses)
+        matchReport += QStringLiteral("<th>Eff. [%]</th><th>V(C) peak [V]</th>");
+    matchReport += QStringLiteral("<th>#Iterations</th></tr></thead>");
     matchCount = 0;
     const int iterations = (calculator->*search)();
     refreshZIn();
     if (matchCount > MaxReportRows)
-        matchReport += tr("<tr><td colspan=6 align=center>... and %1 more matches</td></tr>")
-                           .arg(matchCount - MaxReportRows);
+        matchReport += tr("<tr><td colspan=%2 align=center>... and %1 more matches</td></tr>")
+                           .arg(matchCount - MaxReportRows)
+                           .arg(losses ? 8 : 6);
     matchReport += QStringLiteral("</table>");
 
     if (matchCount > 0) {
@@ -620,16 +800,32 @@ void MainWindow::refreshMatch(Calculator::NetType n, double l, double c, Impedan
 {
     // A table of every match can hold 131072 rows: the pane would take
     // minutes to lay it out, and nobody reads past the first screens.
-    if (++matchCount <= MaxReportRows)
+    if (++matchCount <= MaxReportRows) {
         matchReport += QStringLiteral("<tr><td align=center>%1</td><td>L=%2</td><td>C=%3</td>"
-                                      "<td>ZIn=%4</td><td>SWR=%5</td><td align=center>%6</td></tr>")
+                                      "<td>ZIn=%4</td><td>SWR=%5</td>")
                            .arg(configurationName(n))
                            .arg(l)
                            .arg(c)
                            .arg(impedanceText(zIn, QStringLiteral("%1 %3 %2")))
-                           .arg(swr)
-                           .arg(iteration);
+                           .arg(swr);
+        if (calculator->components.enabled)
+            matchReport += lossCells(n, l, c);
+        matchReport += QStringLiteral("<td align=center>%1</td></tr>").arg(iteration);
+    }
     keepPainting();
+}
+
+QString MainWindow::lossCells(Calculator::NetType n, double l, double c) const
+{
+    const LCNet::ComponentSettings &comp = calculator->components;
+    const LCNet::PowerFigures p = LCNet::powerFigures(
+        n != Calculator::CAntenna,
+        LCNet::networkParts(1000.0 * calculator->frequency, 1e-6 * l, 1e-12 * c, comp),
+        calculator->loadImpedance, comp);
+    // As few digits as the losses line shows, so that the wider table
+    // still fits the pane.
+    return QStringLiteral("<td>Eff=%1</td><td>VC=%2</td>")
+        .arg(QString::number(100.0 * p.efficiency, 'f', 1), figure(p.voltageCPeak));
 }
 
 // --- Load and antenna commands ------------------------------------------------
@@ -762,6 +958,34 @@ void MainWindow::on_acnCalcZAnt_triggered()
     matchReport +=
         QStringLiteral("<tr><td align=center>PRef</td><td>%1 of 100W</td></tr>").arg(pRef);
     matchReport += QStringLiteral("<tr><td align=center>TL</td><td>%1 dB</td></tr>").arg(tl);
+    // A real line: its loss over this length, and the SWR on it at both
+    // ends, against its own impedance.
+    const LCNet::CableSpec &cable = calculator->cable;
+    if (!cable.isIdeal50()) {
+        const LCNet::CablePreset *preset = LCNet::findCablePreset(cable.type);
+        const QString name =
+            preset ? QCoreApplication::translate("LCNet::Cable", preset->name) : tr("Custom line");
+        const Impedance zc(cable.impedance, 0.0);
+        const double loss = LCNet::cableMatchedLoss(1000.0 * calculator->frequency, length, cable);
+        matchReport += tr("<tr><td align=center>Cable</td><td>%1, %2 Ohm</td></tr>")
+                           .arg(name)
+                           .arg(cable.impedance);
+        matchReport +=
+            tr("<tr><td align=center>Cable loss</td><td>%1 dB matched, %2 m at %3 kHz</td></tr>")
+                .arg(loss)
+                .arg(length)
+                .arg(calculator->frequency);
+        matchReport += tr("<tr><td align=center>SWR antenna</td><td>%1</td></tr>")
+                           .arg(LCNet::computeSWR(zc, zAnt));
+        matchReport += tr("<tr><td align=center>SWR tuner</td><td>%1</td></tr>")
+                           .arg(LCNet::computeSWR(zc, calculator->loadImpedance));
+        // A lossy line returns less than it is sent: a load reflecting
+        // more than that at the tuner has no passive antenna behind it.
+        if (zAnt.R < 0 && cable.loss > 0)
+            matchReport += tr("<tr><td align=center>Note</td><td>No passive antenna gives this "
+                              "load through this line: it reflects more than the line's loss "
+                              "lets back</td></tr>");
+    }
     matchReport += QStringLiteral("</table>");
 
     appendLog(QString());

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QProgressDialog;
 class SweepDialog;
@@ -108,6 +109,17 @@ private:
     void showValueInForce(QLineEdit *edit);
     static QString configurationName(LCNet::Calculator::NetType n);
 
+    // The L and C lists and sliders: one entry and position per step of
+    // the calculator's banks, standing at the value in force. Every filling
+    // of the lists goes through here.
+    void fillStepLists();
+    // The real components' figures under the results, shown only while
+    // losses are on.
+    void setUpLossFigures();
+    void showLossFigures();
+    // The Auto Tune report's cells of one match with losses on.
+    QString lossCells(LCNet::Calculator::NetType n, double l, double c) const;
+
     Ui::MainWindow *ui;
     QProgressDialog *progressDialog = nullptr;
     LCNet::Calculator *calculator = nullptr;
@@ -124,6 +136,13 @@ private:
     // The window frame's widths when the window was last fitted to a screen.
     QMargins fittedFrame;
     QPointer<SweepDialog> sweep;
+    struct LossFigures {
+        QLabel *efficiency = nullptr;
+        QLabel *loss = nullptr; // watts in L and in C
+        QLabel *currentL = nullptr;
+        QLabel *voltageC = nullptr;
+        QList<QWidget *> widgets; // with the captions, shown or hidden together
+    } lossFigures;
 };
 
 #endif // MAINWINDOW_H

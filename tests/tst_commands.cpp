@@ -3,11 +3,14 @@
 #include "windowtest.h"
 
 #include "labdialog.h"
+#include "lcchartdialog.h"
+#include "lcmatrixitem.h"
 #include "sweepdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -15,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTextEdit>
 
@@ -40,6 +44,16 @@ const QString head = "<table border=1 cellpadding=4><thead><tr><th>Config.</th><
                      "</tr></thead>";
 const QString tuned =
     " iterations the best is: \"C-Antenna\" configuration with L=1.65 uH C=180 pF";
+
+// The number after `key` in a report, as the report writes it.
+double reported(const QString &report, const QString &key)
+{
+    const int at = report.indexOf(key);
+    if (at < 0)
+        return qQNaN();
+    const QString rest = report.mid(at + key.size());
+    return rest.left(rest.indexOf(QRegularExpression("[^0-9.e+-]"))).toDouble();
+}
 
 } // namespace
 
@@ -271,6 +285,151 @@ private slots:
         answerPrompt(QString());
         click("btnCalcZAnt");
         QCOMPARE(log(), before);
+    }
+
+    // A 7 + 7 relay design entered in the dialog: lists, sliders, Brute
+    // Force and the open L/C chart take its steps; the defaults bring every
+    // figure back.
+    void ownBanksThroughTheSettings()
+    {
+        find<QAction>("acnLCChart")->trigger();
+        auto *chartView = window->findChild<LCChartDialog *>()->findChild<QGraphicsView *>();
+        auto chartSteps = [&] {
+            for (QGraphicsItem *item : chartView->scene()->items())
+                if (auto *matrix = dynamic_cast<LCMatrixItem *>(item))
+                    return matrix->lSteps().size();
+            return size_t(0);
+        };
+        QCOMPARE(chartSteps(), size_t(256));
+        QSignalSpy changed(calc(), &LCNet::Calculator::dataChanged);
+        auto chooseDesign = [&](const QString &name) {
+            return answerNextModal([=](QWidget *dialog) {
+                auto *design = dialog->findChild<QComboBox *>("cmbBankPreset");
+                const int index = design->findText(name);
+                design->setCurrentIndex(index);
+                emit design->activated(index);
+                clickOk(dialog);
+            });
+        };
+        auto seen = chooseDesign("7 + 7 relays, binary from 0.05 µH / 10 pF");
+        find<QAction>("acnSettings")->trigger();
+        QVERIFY(*seen);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(chartSteps(), size_t(128));
+
+        // Pure binary banks: step i is i/20 uH and 10 i pF.
+        auto *cmbL = find<QComboBox>("cmbL");
+        auto *cmbC = find<QComboBox>("cmbC");
+        QCOMPARE(cmbL->count(), 128);
+        QCOMPARE(cmbC->count(), 128);
+        QCOMPARE(find<QSlider>("horizontalSlider")->maximum(), 127);
+        QCOMPARE(find<QSlider>("horizontalSlider_2")->maximum(), 127);
+        for (int i = 0; i < 128; ++i) {
+            QCOMPARE(cmbL->itemText(i), QString::number(i * 5 / 100.0));
+            QCOMPARE(cmbC->itemText(i), QString::number(10 * i));
+        }
+        // 12 uH and 2000 pF are no steps now: the values stay as typed.
+        QCOMPARE(cmbL->currentText(), QString("12"));
+        QCOMPARE(calc()->capacitance, 2000.0);
+        find<QSlider>("horizontalSlider")->setValue(33);
+        QCOMPARE(calc()->inductance, 1.65);
+
+        // Brute Force against every setting tried here, first best kept.
+        bool bestTrx = false;
+        int bestL = -1, bestC = -1;
+        double best = HUGE_VAL;
+        for (const bool cTrx : {false, true})
+            for (int i = 0; i < 128; ++i)
+                for (int j = 0; j < 128; ++j) {
+                    const double swr =
+                        swrOf(networkInput(cTrx, 14000, i / 20.0, 10.0 * j, cplx(20, 100)));
+                    if (swr < best) {
+                        best = swr;
+                        bestTrx = cTrx;
+                        bestL = i;
+                        bestC = j;
+                    }
+                }
+        const LCNet::TuneResult core = LCNet::bruteForceSearch(LCNet::TuneProblem::of(*calc()));
+        calc()->smartTune = false;
+        click("btnCalcLC");
+        QCOMPARE(core.l, bestL);
+        QCOMPARE(core.c, bestC);
+        QVERIFY(log().endsWith(
+            QString("After 32768 iterations the best is: %1 configuration with L=%2 uH C=%3 pF")
+                .arg(bestTrx ? "C-TRX" : "\"C-Antenna\"")
+                .arg(bestL / 20.0)
+                .arg(10.0 * bestC)));
+        QCOMPARE(find<QSlider>("horizontalSlider")->value(), bestL);
+        QCOMPARE(find<QSlider>("horizontalSlider_2")->value(), bestC);
+
+        changed.clear();
+        seen = chooseDesign("8 + 8 relays (default)");
+        find<QAction>("acnSettings")->trigger();
+        QVERIFY(*seen);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(chartSteps(), size_t(256));
+        QCOMPARE(find<QSlider>("horizontalSlider")->maximum(), 255);
+        for (int i = 0; i < LCNet::TableSize; ++i) {
+            QCOMPARE(cmbL->itemText(i), LCNet::shortestText(LCNet::LTable[i]));
+            QCOMPARE(cmbC->itemText(i), LCNet::shortestText(LCNet::CTable[i]));
+        }
+        click("btnCalcLC");
+        QVERIFY(log().endsWith("\nAfter 131072" + tuned));
+        QCOMPARE(LCNet::LTable[size_t(cmbL->currentIndex())], 1.65);
+    }
+
+    void autoTuneReportWithLosses()
+    {
+        calc()->components = {true, 100, 1000, 100, 1000, 10};
+        calc()->bruteForce = false;
+        click("btnCalcLC");
+        const QString report = window->lastReport();
+        QVERIFY(report.startsWith(
+            "<table border=1 cellpadding=4><thead><tr><th>Config.</th><th>L [uH]</th>"
+            "<th>C [pF]</th><th>Z In [Ohm]</th><th>SWR</th><th>Eff. [%]</th>"
+            "<th>V(C) peak [V]</th><th>#Iterations</th></tr></thead>"));
+        // Smart Tune stops at its last match: the figures of that setting.
+        const QString last = report.mid(report.lastIndexOf("<tr>"));
+        QCOMPARE(reported(last, "<td>L="), calc()->inductance);
+        const LossyFigures f =
+            lossyFigures(calc()->netType == LCNet::Calculator::CTrx, 14000, calc()->inductance,
+                         calc()->capacitance, 100, 1000, 100, cplx(20, 100));
+        QVERIFY2(std::abs(reported(last, "<td>Eff=") - 100 * f.efficiency) <= 0.05,
+                 qPrintable(last));
+        QVERIFY2(std::abs(reported(last, "<td>VC=") / f.voltageCPeak - 1) <= 0.005,
+                 qPrintable(last));
+    }
+
+    void antennaThroughALossyCable()
+    {
+        calc()->cable = {"rg213", 50, 2.0};
+        answerPrompt("10");
+        click("btnCalcZAnt");
+        const QString report = window->lastReport();
+        QCOMPARE(report.count("<tr>"), 8);
+        // 2 dB per 100 m at 10 MHz, over 10 m, growing with the root of f.
+        const double loss = 2.0 * 0.1 * std::sqrt(14.0 / 10.0);
+        QVERIFY(report.contains("<td align=center>Cable</td><td>RG-213, 50 Ohm</td>"));
+        QVERIFY(report.contains(QString("<td>%1 dB matched, 10 m at 14000 kHz</td>").arg(loss)));
+        // The line equations with γl = α + jβ, solved for the far end.
+        const double beta = 2 * M_PI * 14e6 / 299792458.0 * (10 / 0.66);
+        const cplx t = std::tanh(cplx(loss * std::log(10.0) / 20, beta)), zn(20, 100);
+        const cplx za = 50.0 * (zn - 50.0 * t) / (50.0 - zn * t);
+        QVERIFY(std::abs(reported(report, "<td>R=") / za.real() - 1) < 1e-5);
+        QVERIFY(std::abs(reported(report, " X=") / za.imag() - 1) < 1e-5);
+        // Seen from the tuner the reflection is weaker by the loss, there and back.
+        const double antenna = reported(report, "SWR antenna</td><td>");
+        const double tuner = reported(report, "SWR tuner</td><td>");
+        QVERIFY(std::abs(tuner / swrOf(zn) - 1) < 1e-5);
+        const double gA = (antenna - 1) / (antenna + 1), gT = (tuner - 1) / (tuner + 1);
+        QVERIFY2(std::abs(gT / (gA * std::pow(10, -2 * loss / 20)) - 1) < 1e-5, qPrintable(report));
+
+        // Over 30 m the line returns less than the tuner sees reflected.
+        answerPrompt("30");
+        click("btnCalcZAnt");
+        QVERIFY(reported(window->lastReport(), "<td>R=") < 0);
+        QVERIFY(window->lastReport().contains("<td>No passive antenna gives this load"));
     }
 
     void settingsDialog()

@@ -4,9 +4,12 @@
 #include "dialogdriver.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -28,6 +31,26 @@ class TestSettingsDialog : public QObject
     }
     static QLineEdit *edit(const QWidget &d, const char *n) { return child<QLineEdit>(d, n); }
     static QCheckBox *box(const QWidget &d, const char *n) { return child<QCheckBox>(d, n); }
+    static QLabel *label(const QWidget &d, const char *n) { return child<QLabel>(d, n); }
+    static void press(const QWidget &d, QDialogButtonBox::StandardButton which)
+    {
+        child<QDialogButtonBox>(d, "buttonBox")->button(which)->click();
+    }
+    static LCNet::BankSpec bank(const char *text)
+    {
+        LCNet::BankSpec b;
+        if (!LCNet::BankSpec::fromText(QLatin1String(text), &b))
+            qFatal("bad bank %s", text);
+        return b;
+    }
+    // Chooses an entry of a preset list as a user does.
+    static void choose(QComboBox *list, const QString &text)
+    {
+        const int index = list->findText(text);
+        QVERIFY2(index >= 0, qPrintable(text));
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
 
 private slots:
     // Dark desktops pair the Fusion style with a dark palette.
@@ -158,6 +181,176 @@ private slots:
         QVERIFY(*seen);
         QCOMPARE(dlg.getLowSWR(), 0.0);
         QVERIFY(!dlg.getSmartTune());
+    }
+    void componentsAndBanksReadBackUnchanged()
+    {
+        SettingsDialog dlg;
+        // A fresh dialog holds the default banks.
+        QCOMPARE(edit(dlg, "edtL8")->text(), QString("12.78"));
+        const LCNet::ComponentSettings comp{true,      123.456789, LCNet::Infinity,
+                                            0.1 + 0.2, 1234.5,     0.3};
+        // A preset's type is kept with figures of its own.
+        const LCNet::CableSpec cable{"rg213", 52.5, 2.25};
+        const LCNet::BankSpec l = bank("7: 0.000001; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 12345.678901");
+        const LCNet::BankSpec c =
+            bank("12: 1.5; 1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048");
+        dlg.setComponents(comp);
+        dlg.setCable(cable);
+        dlg.setBanks(l, c);
+        QCOMPARE(edit(dlg, "edtQC")->text(), QString("inf"));
+        QCOMPARE(edit(dlg, "edtPower")->text(), QString("0.30000000000000004"));
+        QCOMPARE(child<QComboBox>(dlg, "cmbCable")->currentText(), QString("RG-213"));
+        QCOMPARE(edit(dlg, "edtL7")->text(), QString("12345.678901"));
+        QVERIFY(!edit(dlg, "edtL8")->isEnabled() && edit(dlg, "edtC12")->isEnabled());
+
+        const auto seen = answerNextModal([&](QWidget *) { press(dlg, QDialogButtonBox::Ok); });
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QVERIFY(*seen);
+        QVERIFY(dlg.getComponents() == comp);
+        QVERIFY(dlg.getCable() == cable);
+        QVERIFY(dlg.getInductorBank() == l && dlg.getCapacitorBank() == c);
+    }
+
+    void refusesEachInvalidEntry_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("Q zero") << QByteArray("edtQL") << "0" << 3 << "Q of L";
+        QTest::newRow("Q text") << QByteArray("edtQC") << "high" << 3 << "Q of C";
+        QTest::newRow("power zero") << QByteArray("edtPower") << "0" << 3 << "Power";
+        QTest::newRow("rating negative")
+            << QByteArray("edtVoltageRating") << "-1000" << 3 << "C voltage rating";
+        QTest::newRow("line impedance zero")
+            << QByteArray("edtCableZ") << "0" << 3 << "Cable impedance";
+        QTest::newRow("negative loss") << QByteArray("edtCableLoss") << "-0.1" << 3 << "Cable loss";
+        QTest::newRow("negative relay")
+            << QByteArray("edtL3") << "-0.5" << 4 << "Inductor bank, relay 3";
+        QTest::newRow("seven decimals")
+            << QByteArray("edtC2") << "1.2345678" << 4 << "Capacitor bank, relay 2";
+        QTest::newRow("comma") << QByteArray("edtLMin") << "1,5" << 4 << "Inductor bank, minimum";
+        QTest::newRow("empty relay") << QByteArray("edtC8") << "" << 4 << "Capacitor bank, relay 8";
+    }
+    void refusesEachInvalidEntry()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(QString, typed);
+        QFETCH(int, page);
+        QFETCH(QString, named);
+        SettingsDialog dlg;
+        const LCNet::ComponentSettings comp{true, 100, 300, 50, 800, 5};
+        dlg.setComponents(comp);
+        QString message;
+        int shown = -1;
+        bool open = false, focused = false;
+        const auto seen = answerNextModal([&](QWidget *) {
+            // A valid edit beside the bad one is not kept either.
+            box(dlg, "chkLosses")->setChecked(false);
+            child<QSpinBox>(dlg, "spnCRelays")->setValue(9);
+            edit(dlg, "edtC9")->setText("4000");
+            edit(dlg, field.constData())->setText(typed);
+            answerNextModal([&](QWidget *warning) {
+                message = label(*warning, "qt_msgbox_label")->text();
+                shown = child<QStackedWidget>(dlg, "swSettings")->currentIndex();
+                static_cast<QDialog *>(warning)->accept();
+            });
+            press(dlg, QDialogButtonBox::Ok);
+            open = dlg.isVisible();
+            focused = dlg.focusWidget() == edit(dlg, field.constData());
+            press(dlg, QDialogButtonBox::Cancel);
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+        QVERIFY(*seen);
+        QVERIFY2(message.startsWith(named + ":") || message.startsWith(named + ", "),
+                 qPrintable(message));
+        QVERIFY(open && focused);
+        QCOMPARE(shown, page);
+        QVERIFY(dlg.getComponents() == comp);
+        QVERIFY(dlg.getCapacitorBank() == LCNet::BankSpec::defaultCapacitor());
+
+        // No bank takes a thirteenth relay.
+        auto *relays = child<QSpinBox>(dlg, "spnLRelays");
+        relays->selectAll();
+        QTest::keyClicks(relays, "13");
+        QVERIFY(relays->value() <= LCNet::MaxRelays);
+    }
+
+    void cablePresetsAndOneVelocityFactor()
+    {
+        SettingsDialog dlg;
+        dlg.setVelocityFactor(0.66);
+        const auto seen = answerNextModal([&](QWidget *) {
+            auto *type = child<QComboBox>(dlg, "cmbCable");
+            choose(type, "RG-8X");
+            QCOMPARE(edit(dlg, "edtCableLoss")->text(), QString("3.3"));
+            QCOMPARE(edit(dlg, "edtCableVelF")->text(), QString("0.78"));
+            // Its figures edited by hand are a custom line.
+            QTest::keyClicks(edit(dlg, "edtCableLoss"), "5");
+            QCOMPARE(type->currentText(), QString("Custom"));
+            // The velocity factor is one value on both pages.
+            edit(dlg, "edtCableVelF")->selectAll();
+            QTest::keyClicks(edit(dlg, "edtCableVelF"), "0.7");
+            press(dlg, QDialogButtonBox::Ok);
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QVERIFY(*seen);
+        QVERIFY(dlg.getCable() == (LCNet::CableSpec{"custom", 50, 3.35}));
+        QCOMPARE(dlg.getVelocityFactor(), 0.7);
+    }
+
+    void bankPresetsAndSummaries()
+    {
+        SettingsDialog dlg;
+        // The default banks' neighbouring steps, from the tables themselves.
+        double lSmall = HUGE_VAL, lLarge = 0, cSmall = HUGE_VAL, cLarge = 0;
+        for (int i = 1; i < LCNet::TableSize; ++i) {
+            lSmall = std::min(lSmall, LCNet::LTable[i] - LCNet::LTable[i - 1]);
+            lLarge = std::max(lLarge, LCNet::LTable[i] - LCNet::LTable[i - 1]);
+            cSmall = std::min(cSmall, LCNet::CTable[i] - LCNet::CTable[i - 1]);
+            cLarge = std::max(cLarge, LCNet::CTable[i] - LCNet::CTable[i - 1]);
+        }
+        QCOMPARE(label(dlg, "lblLSummary")->text(),
+                 QString("256 steps, 0 to 24.86 µH, steps of %1 to %2 µH")
+                     .arg(qRound(lSmall * 100) / 100.0)
+                     .arg(qRound(lLarge * 100) / 100.0));
+        QCOMPARE(label(dlg, "lblCSummary")->text(),
+                 QString("256 steps, 0 to 3961 pF, steps of %1 to %2 pF").arg(cSmall).arg(cLarge));
+        auto *design = child<QComboBox>(dlg, "cmbBankPreset");
+        QCOMPARE(design->currentIndex(), 0);
+
+        const auto seen = answerNextModal([&](QWidget *) {
+            choose(design, "7 + 7 relays, binary from 0.05 µH / 10 pF");
+            QCOMPARE(child<QSpinBox>(dlg, "spnLRelays")->value(), 7);
+            QVERIFY(edit(dlg, "edtL7")->isEnabled() && !edit(dlg, "edtL8")->isEnabled());
+            QCOMPARE(label(dlg, "lblLSummary")->text(),
+                     QString("128 steps, 0 to 6.35 µH, even steps of 0.05 µH"));
+            // 12 pF first: then 20 - 12, 40 - 32, ... 640 - 632.
+            edit(dlg, "edtC1")->setText("12");
+            QCOMPARE(label(dlg, "lblCSummary")->text(),
+                     QString("128 steps, 0 to 1272 pF, steps of 8 to 12 pF"));
+            QCOMPARE(design->currentText(), QString("Custom"));
+            edit(dlg, "edtC1")->setText("30");
+            QVERIFY(label(dlg, "lblCSummary")->text().endsWith(", not rising"));
+            edit(dlg, "edtC1")->setText("abc");
+            QCOMPARE(label(dlg, "lblCSummary")->text(),
+                     QString("Relay 1: \"abc\" is not a decimal number"));
+            child<QPushButton>(dlg, "btnBankDefaults")->click();
+            QCOMPARE(design->currentIndex(), 0);
+            child<QSpinBox>(dlg, "spnCRelays")->setValue(7);
+            press(dlg, QDialogButtonBox::Ok);
+        });
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        QVERIFY(*seen);
+        QVERIFY(dlg.getInductorBank() == LCNet::BankSpec::defaultInductor());
+        QVERIFY(dlg.getCapacitorBank() == bank("7: 0; 15, 31, 60, 120, 235, 500, 1000"));
+
+        // The page buttons of the two new pages.
+        dlg.show();
+        QTest::mouseClick(child<QToolButton>(dlg, "btnBanks"), Qt::LeftButton);
+        QCOMPARE(child<QStackedWidget>(dlg, "swSettings")->currentIndex(), 4);
+        QTest::mouseClick(child<QToolButton>(dlg, "btnComponents"), Qt::LeftButton);
+        QCOMPARE(child<QStackedWidget>(dlg, "swSettings")->currentIndex(), 3);
     }
 };
 

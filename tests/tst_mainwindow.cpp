@@ -225,6 +225,70 @@ private slots:
         QCOMPARE(reflected->value(), 99);
     }
 
+    // With real components, two rows under TL and RL; without, nothing.
+    void lossFiguresUnderTheResults()
+    {
+        start();
+        const char *labels[] = {"lblEfficiency", "lblLossLC", "lblCurrentL", "lblVoltageC"};
+        for (const char *name : labels)
+            QVERIFY(!find<QLabel>(name)->isVisible());
+        const int formTop = find<QWidget>("groupBox")->y();
+
+        calc()->components = {true, 80, 400, 100, 1000, 10};
+        find<QComboBox>("cmbL")->setCurrentText("1.65");
+        find<QComboBox>("cmbC")->setCurrentText("180");
+        find<QPushButton>("btnCalcZIn")->click();
+        const LossyFigures f = lossyFigures(false, 14000, 1.65, 180, 80, 400, 100, cplx(20, 100));
+        // Shown to three digits (the efficiency to 0.1 %).
+        auto near = [](const QString &shown, double value) {
+            return std::abs(shown.toDouble() - value) <= 0.005 * std::abs(value) + 1e-12;
+        };
+        const QStringList eff = text("lblEfficiency").split(' ');
+        QVERIFY2(eff.size() == 2 && eff[1] == "%" &&
+                     std::abs(eff[0].toDouble() - 100 * f.efficiency) <= 0.05,
+                 qPrintable(text("lblEfficiency")));
+        const QStringList loss = text("lblLossLC").split(' ');
+        QVERIFY2(loss.size() == 4 && near(loss[0], f.lossL) && near(loss[2], f.lossC),
+                 qPrintable(text("lblLossLC")));
+        QVERIFY2(near(text("lblCurrentL").section(' ', 0, 0), f.currentL),
+                 qPrintable(text("lblCurrentL")));
+        QVERIFY2(near(text("lblVoltageC").section(' ', 0, 0), f.voltageCPeak),
+                 qPrintable(text("lblVoltageC")));
+        // They fit beside the legend, at the window's width, without moving
+        // the form below; every text is whole.
+        QCOMPARE(find<QWidget>("groupBox")->y(), formTop);
+        QCOMPARE(window->width(), 600);
+        for (const char *name : labels) {
+            auto *label = find<QLabel>(name);
+            QVERIFY(label->isVisible());
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <=
+                         label->contentsRect().width(),
+                     name);
+        }
+
+        // Past a rating the figure turns red, readable under either palette.
+        calc()->components.voltageRating = 0.99 * f.voltageCPeak;
+        find<QPushButton>("btnCalcZIn")->click();
+        QVERIFY(find<QLabel>("lblVoltageC")->styleSheet().contains("rgb(192, 0, 0)"));
+        QVERIFY(!find<QLabel>("lblCurrentL")->styleSheet().contains("rgb(192, 0, 0)"));
+        calc()->components.currentRating = 0.99 * f.currentL;
+        calc()->components.power = 1000; // ten times the power: the same figures fit no rating
+        find<QPushButton>("btnCalcZIn")->click();
+        QVERIFY(find<QLabel>("lblCurrentL")->styleSheet().contains("rgb(192, 0, 0)"));
+        QVERIFY(near(text("lblVoltageC").section(' ', 0, 0), std::sqrt(10.0) * f.voltageCPeak));
+        const double onLight = textContrast(find<QLabel>("lblVoltageC")->grab().toImage());
+        const QPalette light = QApplication::palette();
+        QApplication::setPalette(darkPalette());
+        const double onDark = textContrast(find<QLabel>("lblVoltageC")->grab().toImage());
+        QApplication::setPalette(light);
+        QVERIFY2(onLight >= 4.5 && onDark >= 4.5, qPrintable(QString::number(onDark)));
+
+        calc()->components.enabled = false;
+        find<QPushButton>("btnCalcZIn")->click();
+        for (const char *name : labels)
+            QVERIFY(!find<QLabel>(name)->isVisible());
+    }
+
     void fitsTheScreen_data()
     {
         QTest::addColumn<QRect>("available");

@@ -36,6 +36,37 @@ inline double swrOf(cplx z)
     return (1 + g) / (1 - g);
 }
 
+// Where the power goes with lossy parts (series r = |X| / Q), for a
+// transmitter of `watts` into 50 ohm; currents RMS, the voltage across the
+// whole C branch peak.
+struct LossyFigures {
+    cplx zIn;
+    double efficiency, lossL, lossC, currentL, voltageCPeak;
+};
+inline LossyFigures lossyFigures(bool cTrx, double kHz, double uH, double pF, double qL, double qC,
+                                 double watts, cplx load)
+{
+    const double w = 2.0 * M_PI * kHz * 1e3, xl = w * uH * 1e-6, xc = -1.0 / (w * pF * 1e-12);
+    const cplx zl(xl / qL, xl), zc(-xc / qC, xc);
+    LossyFigures f;
+    // C-Antenna: L in series, then C across the load; C-TRX: C across the
+    // input, then L in series with the load.
+    const cplx across = zc * load / (zc + load);
+    f.zIn = cTrx ? zc * (zl + load) / (zc + zl + load) : zl + across;
+    const double gamma = std::abs((f.zIn - 50.0) / (f.zIn + 50.0));
+    const double pIn = watts * (1 - gamma * gamma);
+    const double iIn = std::sqrt(pIn / f.zIn.real());
+    const cplx vC = cTrx ? iIn * f.zIn : iIn * across;
+    const cplx iL = cTrx ? vC / (zl + load) : cplx(iIn);
+    const cplx iLoad = cTrx ? iL : vC / load;
+    f.currentL = std::abs(iL);
+    f.voltageCPeak = std::sqrt(2.0) * std::abs(vC);
+    f.lossL = std::norm(iL) * zl.real();
+    f.lossC = std::norm(vC / zc) * zc.real();
+    f.efficiency = std::norm(iLoad) * load.real() / pIn;
+    return f;
+}
+
 inline void removeSettingsFile()
 {
     const QString path = MainWindow::settingsFilePath();
