@@ -159,10 +159,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         fitInto(screen->availableGeometry());
 
-    for (int i = 0; i < LCNet::TableSize; ++i)
-        ui->cmbL->addItem(number(LCNet::LTable[i]));
-    for (int i = 0; i < LCNet::TableSize; ++i)
-        ui->cmbC->addItem(number(LCNet::CTable[i]));
+    fillStepLists();
 
     // Return or leaving a field shows the value in force; the lists apply a
     // typed value there, as they insert nothing into themselves.
@@ -295,6 +292,7 @@ QString MainWindow::configurationName(Calculator::NetType n)
 void MainWindow::refreshGUI()
 {
     updating = true;
+    fillStepLists();
     // A field being typed into is never rewritten under the user's hands.
     const struct {
         QLineEdit *edit;
@@ -308,17 +306,19 @@ void MainWindow::refreshGUI()
 
     const struct {
         QComboBox *combo;
-        const std::array<double, LCNet::TableSize> &steps;
+        const LCNet::StepTable &steps;
         double value;
-    } lists[] = {{ui->cmbL, LCNet::LTable, calculator->inductance},
-                 {ui->cmbC, LCNet::CTable, calculator->capacitance}};
+    } lists[] = {{ui->cmbL, calculator->inductorSteps(), calculator->inductance},
+                 {ui->cmbC, calculator->capacitorSteps(), calculator->capacitance}};
     for (const auto &list : lists) {
-        // The steps rise, and each has its own text.
-        const auto step = std::lower_bound(list.steps.begin(), list.steps.end(), list.value);
+        // The steps of a user's bank need not rise.
+        const double *first = list.steps.data();
+        const double *end = first + list.steps.size();
+        const double *step = std::find(first, end, list.value);
         // A value that is no step keeps its text; selecting index -1 would
         // clear the field and drag the slider to step 0.
-        if (step != list.steps.end() && *step == list.value)
-            list.combo->setCurrentIndex(int(step - list.steps.begin()));
+        if (step != end)
+            list.combo->setCurrentIndex(int(step - first));
         showValue(list.combo->lineEdit(), list.value);
     }
 
@@ -883,4 +883,32 @@ void MainWindow::on_acnAbout_triggered()
 void MainWindow::on_acnQuit_triggered()
 {
     close();
+}
+
+// --- Sessions and the report ---------------------------------------------------
+
+void MainWindow::fillStepLists()
+{
+    const struct {
+        QComboBox *combo;
+        QSlider *slider;
+        const LCNet::StepTable &steps;
+        LCNet::BankSpec &listed;
+    } lists[] = {{ui->cmbL, ui->horizontalSlider, calculator->inductorSteps(), listedInductor},
+                 {ui->cmbC, ui->horizontalSlider_2, calculator->capacitorSteps(), listedCapacitor}};
+    const bool wasUpdating = updating;
+    updating = true;
+    for (const auto &list : lists) {
+        if (list.listed == list.steps.spec())
+            continue;
+        QStringList texts;
+        texts.reserve(list.steps.size());
+        for (int step = 0; step < list.steps.size(); ++step)
+            texts << number(list.steps[step]);
+        list.combo->clear();
+        list.combo->addItems(texts);
+        list.slider->setMaximum(list.steps.last());
+        list.listed = list.steps.spec();
+    }
+    updating = wasUpdating;
 }

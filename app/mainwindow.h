@@ -107,6 +107,8 @@ private:
     void showValue(QLineEdit *edit, double value);
     void showValueInForce(QLineEdit *edit);
     static QString configurationName(LCNet::Calculator::NetType n);
+    // The L and C lists and sliders hold the calculator's steps.
+    void fillStepLists();
 
     Ui::MainWindow *ui;
     QProgressDialog *progressDialog = nullptr;
@@ -124,6 +126,9 @@ private:
     // The window frame's widths when the window was last fitted to a screen.
     QMargins fittedFrame;
     QPointer<SweepDialog> sweep;
+    // The banks whose steps the L and C lists show.
+    LCNet::BankSpec listedInductor;
+    LCNet::BankSpec listedCapacitor;
 };
 
 #endif // MAINWINDOW_H
