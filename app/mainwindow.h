@@ -8,7 +8,11 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class QLineEdit;
+class QPrinter;
+class QTextDocument;
 class QProgressDialog;
 class SweepDialog;
 
@@ -46,6 +50,19 @@ public:
     // The Band Sweep window, opened if need be, with the load file at path
     // swept; false when the file was refused (the window says why).
     bool sweepFile(const QString &path);
+
+    // Sessions and the report, as the File menu runs them once a file is
+    // chosen. Each says in the status bar what it did, with the file name.
+    // A file that is no session of this or an older version is refused in
+    // a message box, and nothing changes.
+    bool openSession(const QString &path);
+    // A failed save leaves the previous file as it was.
+    bool saveSession(const QString &path);
+    // The Results pane as PDF when the name ends in .pdf, else as HTML.
+    bool exportReport(const QString &path);
+    // The Results pane on the printer; printing to a PDF file replaces the
+    // file only once the whole report is written.
+    bool printReport(QPrinter *printer);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -86,6 +103,10 @@ private slots:
     // load, L, C and configuration.
     void applySweepPoint(double frequencyKHz, LCNet::Impedance load, double l, double c,
                          LCNet::Calculator::NetType type);
+    void on_acnOpenSession_triggered();
+    void on_acnSaveSession_triggered();
+    void on_acnExportReport_triggered();
+    void on_acnPrint_triggered();
 
 private:
     SweepDialog *openSweep();
@@ -109,6 +130,13 @@ private:
     static QString configurationName(LCNet::Calculator::NetType n);
     // The L and C lists and sliders hold the calculator's steps.
     void fillStepLists();
+    // A file chosen in a file dialog of the session folder, or none.
+    QString askFileName(bool save, const QString &title, const QString &suggested,
+                        const QStringList &filters, const QStringList &suffixes);
+    // The report, without the pane's own layout, to write or print.
+    std::unique_ptr<QTextDocument> reportDocument() const;
+    // A session by its name, or by its first bytes whatever its name.
+    static bool looksLikeSession(const QString &path);
 
     Ui::MainWindow *ui;
     QProgressDialog *progressDialog = nullptr;
@@ -129,6 +157,11 @@ private:
     // The banks whose steps the L and C lists show.
     LCNet::BankSpec listedInductor;
     LCNet::BankSpec listedCapacitor;
+    // The session last opened or saved, and the folder of the file dialogs.
+    QString sessionPath;
+    QString fileFolder;
+    // Kept for the run, so that the print dialog remembers the choices.
+    std::unique_ptr<QPrinter> printer;
 };
 
 #endif // MAINWINDOW_H
