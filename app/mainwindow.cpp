@@ -15,13 +15,18 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressDialog>
+#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -29,6 +34,8 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
@@ -337,6 +344,7 @@ QString MainWindow::configurationName(Calculator::NetType n)
 void MainWindow::refreshGUI()
 {
     updating = true;
+    fillStepLists();
     // A field being typed into is never rewritten under the user's hands.
     const struct {
         QLineEdit *edit;
@@ -379,10 +387,15 @@ void MainWindow::fillStepLists()
         QSlider *slider;
         const LCNet::StepTable &steps;
         double value;
-    } lists[] = {
-        {ui->cmbL, ui->horizontalSlider, calculator->inductorSteps(), calculator->inductance},
-        {ui->cmbC, ui->horizontalSlider_2, calculator->capacitorSteps(), calculator->capacitance}};
+        LCNet::BankSpec &listed;
+    } lists[] = {{ui->cmbL, ui->horizontalSlider, calculator->inductorSteps(),
+                  calculator->inductance, listedInductor},
+                 {ui->cmbC, ui->horizontalSlider_2, calculator->capacitorSteps(),
+                  calculator->capacitance, listedCapacitor}};
     for (const auto &list : lists) {
+        if (list.listed == list.steps.spec() && list.combo->count() == list.steps.size())
+            continue;
+        list.listed = list.steps.spec();
         // Nothing is recalculated while the lists change under the value.
         const QSignalBlocker quietList(list.combo);
         const QSignalBlocker quietSlider(list.slider);
@@ -1080,7 +1093,14 @@ void MainWindow::dropEvent(QDropEvent *event)
     if (searching || urls.size() != 1 || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
-    sweepFile(urls.first().toLocalFile());
+    const QString path = urls.first().toLocalFile();
+    if (!looksLikeSession(path)) {
+        sweepFile(path);
+        return;
+    }
+    // Opened once the drop is over: a message box inside the drop would
+    // hold up the program the file was dragged from.
+    QTimer::singleShot(0, this, [this, path] { openSession(path); });
 }
 
 void MainWindow::on_acnHelp_triggered()
@@ -1107,4 +1127,204 @@ void MainWindow::on_acnAbout_triggered()
 void MainWindow::on_acnQuit_triggered()
 {
     close();
+}
+
+// --- Sessions and the report ---------------------------------------------------
+
+bool MainWindow::looksLikeSession(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.suffix().compare(QLatin1String("vorlap"), Qt::CaseInsensitive) == 0)
+        return true;
+    // Only a plain file is read: a pipe would wait for a writer.
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(4096);
+    return head.trimmed().startsWith('{') && head.contains("\"vorlap-session\"");
+}
+
+QString MainWindow::askFileName(bool save, const QString &title, const QString &suggested,
+                                const QStringList &filters, const QStringList &suffixes)
+{
+    const QDir folder(fileFolder.isEmpty() ? QDir::homePath() : fileFolder);
+    QFileDialog dialog(this, title,
+                       suggested.isEmpty() ? folder.path() : folder.filePath(suggested));
+    dialog.setNameFilters(filters);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // A name typed without a suffix takes the chosen type's, before the
+        // dialog asks whether to replace an existing file.
+        dialog.setDefaultSuffix(suffixes.value(0));
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &filter) {
+            dialog.setDefaultSuffix(suffixes.value(int(filters.indexOf(filter))));
+        });
+        const int typed = int(suffixes.indexOf(QFileInfo(suggested).suffix().toLower()));
+        if (typed > 0) {
+            dialog.selectNameFilter(filters.value(typed));
+            dialog.setDefaultSuffix(suffixes.value(typed));
+        }
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    fileFolder = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+bool MainWindow::openSession(const QString &path)
+{
+    if (searching)
+        return false;
+    const QString shown = QDir::toNativeSeparators(path);
+    LCNet::Session session;
+    QString error;
+    if (!LCNet::readSessionFile(path, &session, &error)) {
+        showStatus(tr("Could not open %1").arg(shown));
+        QMessageBox::warning(this, tr("Open Session"),
+                             tr("The session was not opened; nothing has changed.\n\n%1")
+                                 .arg(QDir::toNativeSeparators(error)));
+        return false;
+    }
+    // The settings file is left alone: it keeps the user's own settings,
+    // and the session is the user's work.
+    LCNet::applySession(*calculator, session);
+    refreshGUI();
+    // A field being typed into shows the session too, as refreshZIn applies
+    // what the fields show.
+    for (QLineEdit *edit : inputFields())
+        showValueInForce(edit);
+    refreshZIn();
+    sessionPath = QFileInfo(path).absoluteFilePath();
+    fileFolder = QFileInfo(sessionPath).absolutePath();
+    showStatus(tr("Opened %1").arg(shown));
+    return true;
+}
+
+bool MainWindow::saveSession(const QString &path)
+{
+    if (searching)
+        return false;
+    QString error;
+    if (!LCNet::writeSessionFile(path, LCNet::sessionOf(*calculator), &error)) {
+        showStatus(tr("Could not save %1").arg(QDir::toNativeSeparators(error)));
+        return false;
+    }
+    sessionPath = QFileInfo(path).absoluteFilePath();
+    showStatus(tr("Saved %1").arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+std::unique_ptr<QTextDocument> MainWindow::reportDocument() const
+{
+    std::unique_ptr<QTextDocument> report(ui->teLog->document()->clone());
+    report->setMetaInformation(QTextDocument::DocumentTitle, tr("%1 report").arg(windowTitle()));
+    return report;
+}
+
+bool MainWindow::exportReport(const QString &path)
+{
+    const bool pdf =
+        QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    const std::unique_ptr<QTextDocument> report = reportDocument();
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written && pdf) {
+        QPdfWriter writer(&file);
+        writer.setTitle(report->metaInformation(QTextDocument::DocumentTitle));
+        writer.setCreator(windowTitle());
+        report->print(&writer);
+    } else if (written) {
+        written = file.write(report->toHtml().toUtf8()) >= 0;
+    }
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!written || !file.commit()) {
+        showStatus(tr("Could not save %1: %2").arg(shown, file.errorString()));
+        return false;
+    }
+    showStatus(tr("Saved %1").arg(shown));
+    return true;
+}
+
+bool MainWindow::printReport(QPrinter *printer)
+{
+    const QString target =
+        printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName() : QString();
+    if (target.isEmpty()) {
+        ui->teLog->print(printer);
+        const QString name =
+            printer->printerName().isEmpty() ? tr("the printer") : printer->printerName();
+        if (printer->printerState() == QPrinter::Error) {
+            showStatus(tr("Could not print on %1").arg(name));
+            return false;
+        }
+        showStatus(tr("Printed on %1").arg(name));
+        return true;
+    }
+
+    // The printer writes its file in place: it writes a temporary one,
+    // which replaces the chosen file only when complete.
+    const QString shown = QDir::toNativeSeparators(target);
+    QTemporaryFile temporary;
+    if (!temporary.open()) {
+        showStatus(tr("Could not save %1: %2").arg(shown, temporary.errorString()));
+        return false;
+    }
+    printer->setOutputFileName(temporary.fileName());
+    ui->teLog->print(printer);
+    printer->setOutputFileName(target);
+    const bool printed = printer->printerState() != QPrinter::Error;
+    QSaveFile file(target);
+    if (!printed || !file.open(QIODevice::WriteOnly) || file.write(temporary.readAll()) < 0 ||
+        !file.commit()) {
+        showStatus(tr("Could not save %1: %2")
+                       .arg(shown, printed ? file.errorString() : tr("the printing failed")));
+        return false;
+    }
+    showStatus(tr("Saved %1").arg(shown));
+    return true;
+}
+
+void MainWindow::on_acnOpenSession_triggered()
+{
+    const QString path = askFileName(false, tr("Open Session"), QString(),
+                                     {tr("Vorlap sessions (*.vorlap)"), tr("All files (*)")}, {});
+    if (!path.isEmpty())
+        openSession(path);
+}
+
+void MainWindow::on_acnSaveSession_triggered()
+{
+    const QString suggested =
+        sessionPath.isEmpty() ? QStringLiteral("session.vorlap") : sessionPath;
+    const QString path =
+        askFileName(true, tr("Save Session As"), suggested, {tr("Vorlap sessions (*.vorlap)")},
+                    {QStringLiteral("vorlap")});
+    if (!path.isEmpty())
+        saveSession(path);
+}
+
+void MainWindow::on_acnExportReport_triggered()
+{
+    const QString path =
+        askFileName(true, tr("Export Report"), QStringLiteral("report.html"),
+                    {tr("HTML document (*.html *.htm)"), tr("PDF document (*.pdf)")},
+                    {QStringLiteral("html"), QStringLiteral("pdf")});
+    if (!path.isEmpty())
+        exportReport(path);
+}
+
+void MainWindow::on_acnPrint_triggered()
+{
+    if (!printer)
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), this);
+    dialog.setWindowTitle(tr("Print Report"));
+    if (ui->teLog->textCursor().hasSelection())
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
+    if (dialog.exec() == QDialog::Accepted)
+        printReport(printer.get());
 }

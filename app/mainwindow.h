@@ -9,7 +9,11 @@
 #include <QString>
 
 class QLabel;
+#include <memory>
+
 class QLineEdit;
+class QPrinter;
+class QTextDocument;
 class QProgressDialog;
 class SweepDialog;
 
@@ -47,6 +51,19 @@ public:
     // The Band Sweep window, opened if need be, with the load file at path
     // swept; false when the file was refused (the window says why).
     bool sweepFile(const QString &path);
+
+    // Sessions and the report, as the File menu runs them once a file is
+    // chosen. Each says in the status bar what it did, with the file name.
+    // A file that is no session of this or an older version is refused in
+    // a message box, and nothing changes.
+    bool openSession(const QString &path);
+    // A failed save leaves the previous file as it was.
+    bool saveSession(const QString &path);
+    // The Results pane as PDF when the name ends in .pdf, else as HTML.
+    bool exportReport(const QString &path);
+    // The Results pane on the printer; printing to a PDF file replaces the
+    // file only once the whole report is written.
+    bool printReport(QPrinter *printer);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -87,6 +104,10 @@ private slots:
     // load, L, C and configuration.
     void applySweepPoint(double frequencyKHz, LCNet::Impedance load, double l, double c,
                          LCNet::Calculator::NetType type);
+    void on_acnOpenSession_triggered();
+    void on_acnSaveSession_triggered();
+    void on_acnExportReport_triggered();
+    void on_acnPrint_triggered();
 
 private:
     SweepDialog *openSweep();
@@ -108,6 +129,13 @@ private:
     void showValue(QLineEdit *edit, double value);
     void showValueInForce(QLineEdit *edit);
     static QString configurationName(LCNet::Calculator::NetType n);
+    // A file chosen in a file dialog of the session folder, or none.
+    QString askFileName(bool save, const QString &title, const QString &suggested,
+                        const QStringList &filters, const QStringList &suffixes);
+    // The report, without the pane's own layout, to write or print.
+    std::unique_ptr<QTextDocument> reportDocument() const;
+    // A session by its name, or by its first bytes whatever its name.
+    static bool looksLikeSession(const QString &path);
 
     // The L and C lists and sliders: one entry and position per step of
     // the calculator's banks, standing at the value in force. Every filling
@@ -143,6 +171,15 @@ private:
         QLabel *voltageC = nullptr;
         QList<QWidget *> widgets; // with the captions, shown or hidden together
     } lossFigures;
+    // The banks whose steps the L and C lists show, so that they are filled
+    // again only when the banks change.
+    LCNet::BankSpec listedInductor;
+    LCNet::BankSpec listedCapacitor;
+    // The session last opened or saved, and the folder of the file dialogs.
+    QString sessionPath;
+    QString fileFolder;
+    // Kept for the run, so that the print dialog remembers the choices.
+    std::unique_ptr<QPrinter> printer;
 };
 
 #endif // MAINWINDOW_H
