@@ -393,9 +393,9 @@ void MainWindow::fillStepLists()
                  {ui->cmbC, ui->horizontalSlider_2, calculator->capacitorSteps(),
                   calculator->capacitance, listedCapacitor}};
     for (const auto &list : lists) {
-        if (list.listed == list.steps.spec() && list.combo->count() == list.steps.size())
+        if (list.listed == list.steps.bank() && list.combo->count() == list.steps.size())
             continue;
-        list.listed = list.steps.spec();
+        list.listed = list.steps.bank();
         // Nothing is recalculated while the lists change under the value.
         const QSignalBlocker quietList(list.combo);
         const QSignalBlocker quietSlider(list.slider);
@@ -707,7 +707,7 @@ void MainWindow::on_acnSettings_triggered()
     dialog.setVelocityFactor(calculator->velocityFactor);
     dialog.setComponents(calculator->components);
     dialog.setCable(calculator->cable);
-    dialog.setBanks(calculator->inductorSteps().spec(), calculator->capacitorSteps().spec());
+    dialog.setBanks(calculator->inductorSteps().bank(), calculator->capacitorSteps().bank());
     if (dialog.exec() != QDialog::Accepted)
         return;
 
@@ -726,8 +726,8 @@ void MainWindow::on_acnSettings_triggered()
     // take their copy of the calculator on dataChanged, follow every part.
     const LCNet::BankSpec inductor = dialog.getInductorBank();
     const LCNet::BankSpec capacitor = dialog.getCapacitorBank();
-    const bool banksChanged = inductor != calculator->inductorSteps().spec() ||
-                              capacitor != calculator->capacitorSteps().spec();
+    const bool banksChanged = inductor != calculator->inductorSteps().bank() ||
+                              capacitor != calculator->capacitorSteps().bank();
     const bool partsChanged = banksChanged || !(dialog.getComponents() == calculator->components) ||
                               !(dialog.getCable() == calculator->cable);
     calculator->components = dialog.getComponents();

@@ -13,12 +13,12 @@ using namespace LCNet;
 const std::vector<LabLoad> &corpus()
 {
     static const std::vector<LabLoad> loads = [] {
-        LabCorpusSpec spec;
-        spec.count = 10000;
-        spec.maxSWR = 10.0;
-        spec.lowKHz = spec.highKHz = 14000.0;
-        spec.seed = 1;
-        return generateLabCorpus(spec);
+        LabCorpusSpec recipe;
+        recipe.count = 10000;
+        recipe.maxSWR = 10.0;
+        recipe.lowKHz = recipe.highKHz = 14000.0;
+        recipe.seed = 1;
+        return generateLabCorpus(recipe);
     }();
     return loads;
 }

@@ -38,33 +38,33 @@ std::vector<LCNet::LabLoad> corpus(const Invocation &in, QJsonValue &seedValue)
             throw UsageError{error};
         return loads;
     }
-    LCNet::LabCorpusSpec spec;
-    spec.count = in.integer(count, spec.count);
-    spec.maxSWR = in.number(maxSwr, spec.maxSWR);
+    LCNet::LabCorpusSpec recipe;
+    recipe.count = in.integer(count, recipe.count);
+    recipe.maxSWR = in.number(maxSwr, recipe.maxSWR);
     if (in.isSet(Opt::freq) && in.isSet(freqRange))
         throw UsageError{QStringLiteral("--freq-range: not with --freq")};
     if (in.isSet(freqRange)) {
         const LCNet::Impedance range = in.impedance(freqRange);
-        spec.lowKHz = range.R;
-        spec.highKHz = range.X;
+        recipe.lowKHz = range.R;
+        recipe.highKHz = range.X;
     } else {
-        spec.lowKHz = spec.highKHz = in.number(Opt::freq, spec.lowKHz);
+        recipe.lowKHz = recipe.highKHz = in.number(Opt::freq, recipe.lowKHz);
     }
     if (in.isSet(seed)) {
         bool ok = false;
-        spec.seed = in.text(seed).toULongLong(&ok);
-        if (!ok || spec.seed > LCNet::MaxLabSeed)
+        recipe.seed = in.text(seed).toULongLong(&ok);
+        if (!ok || recipe.seed > LCNet::MaxLabSeed)
             throw UsageError{QStringLiteral("--seed: not a whole number from 0 to %1: '%2'")
                                  .arg(LCNet::MaxLabSeed)
                                  .arg(in.text(seed))};
     } else {
-        spec.seed = LCNet::newLabSeed();
+        recipe.seed = LCNet::newLabSeed();
     }
     QString why;
-    if (!spec.isValid(&why))
+    if (!recipe.isValid(&why))
         throw UsageError{QStringLiteral("lab: %1").arg(why)};
-    seedValue = qint64(spec.seed);
-    return LCNet::generateLabCorpus(spec);
+    seedValue = qint64(recipe.seed);
+    return LCNet::generateLabCorpus(recipe);
 }
 
 // The tuning lab: every search over a corpus of loads, with the readings

@@ -195,11 +195,11 @@ std::unique_ptr<LCNet::Calculator> Invocation::calculator() const
     s.components.qC = positive(Opt::qC, s.components.qC);
     s.components.power = positive(Opt::power, s.components.power);
 
-    auto bank = [&](const Option &option, LCNet::BankSpec &spec) {
+    auto bank = [&](const Option &option, LCNet::BankSpec &target) {
         if (!takes(option) || !isSet(option))
             return;
         QString why;
-        if (!LCNet::BankSpec::fromText(text(option), &spec, &why))
+        if (!LCNet::BankSpec::fromText(text(option), &target, &why))
             throw badValue(option, why, text(option));
     };
     bank(Opt::lBank, s.inductorBank);

@@ -131,7 +131,7 @@ QString BankSpec::toText() const
         .arg(millionthsText(minimum), parts.join(QStringLiteral(", ")));
 }
 
-bool BankSpec::fromText(const QString &text, BankSpec *spec, QString *why)
+bool BankSpec::fromText(const QString &text, BankSpec *bank, QString *why)
 {
     auto fail = [&](const QString &reason) {
         if (why)
@@ -157,17 +157,17 @@ bool BankSpec::fromText(const QString &text, BankSpec *spec, QString *why)
             return false;
     if (!b.isValid(why))
         return false;
-    *spec = b;
+    *bank = b;
     return true;
 }
 
-StepTable::StepTable(const BankSpec &spec)
+StepTable::StepTable(const BankSpec &bank)
 {
     auto data = std::make_shared<Data>();
-    data->spec = spec;
-    data->values.resize(size_t(spec.steps()));
-    for (int i = 0; i < spec.steps(); ++i)
-        data->values[size_t(i)] = spec.value(i);
+    data->bank = bank;
+    data->values.resize(size_t(bank.steps()));
+    for (int i = 0; i < bank.steps(); ++i)
+        data->values[size_t(i)] = bank.value(i);
     d = std::move(data);
 }
 
@@ -185,7 +185,7 @@ StepTable StepTable::defaultCapacitor()
 
 bool StepTable::isDefault() const
 {
-    return d->spec == BankSpec::defaultInductor() || d->spec == BankSpec::defaultCapacitor();
+    return d->bank == BankSpec::defaultInductor() || d->bank == BankSpec::defaultCapacitor();
 }
 
 double StepTable::smallestStep() const

@@ -81,7 +81,7 @@ struct BankSpec {
     bool isValid(QString *why = nullptr) const;
     // "<relays>: <minimum>; <v1>, <v2>, ..." for settings files and options.
     QString toText() const;
-    static bool fromText(const QString &text, BankSpec *spec, QString *why = nullptr);
+    static bool fromText(const QString &text, BankSpec *bank, QString *why = nullptr);
 
     friend bool operator==(const BankSpec &a, const BankSpec &b)
     {
@@ -97,14 +97,14 @@ public:
     // The default bank of the kind.
     static StepTable defaultInductor();
     static StepTable defaultCapacitor();
-    // spec must be valid.
-    explicit StepTable(const BankSpec &spec);
+    // bank must be valid.
+    explicit StepTable(const BankSpec &bank);
 
     int size() const { return int(d->values.size()); }
     int last() const { return size() - 1; }
     double operator[](int step) const { return d->values[size_t(step)]; }
     const double *data() const { return d->values.data(); }
-    const BankSpec &spec() const { return d->spec; }
+    const BankSpec &bank() const { return d->bank; }
     bool isDefault() const;
 
     // Smallest and largest difference between neighbouring steps.
@@ -113,13 +113,13 @@ public:
 
     friend bool operator==(const StepTable &a, const StepTable &b)
     {
-        return a.d == b.d || a.d->spec == b.d->spec;
+        return a.d == b.d || a.d->bank == b.d->bank;
     }
     friend bool operator!=(const StepTable &a, const StepTable &b) { return !(a == b); }
 
 private:
     struct Data {
-        BankSpec spec;
+        BankSpec bank;
         std::vector<double> values;
     };
     std::shared_ptr<const Data> d;

@@ -21,9 +21,9 @@ double electricalLength(double f, double length, double velocityFactor)
 
 // tanh(γl) with γ = α + jβ; the loss is dB per 100 m at 10 MHz, scaled with
 // the square root of frequency.
-std::complex<double> lineTanh(double f, double length, double velocityFactor, const CableSpec &spec)
+std::complex<double> lineTanh(double f, double length, double velocityFactor, const CableSpec &line)
 {
-    const double nepers = std::log(10.0) / 20.0 * cableMatchedLoss(f, length, spec);
+    const double nepers = std::log(10.0) / 20.0 * cableMatchedLoss(f, length, line);
     return std::tanh(std::complex<double>(nepers, electricalLength(f, length, velocityFactor)));
 }
 
@@ -69,28 +69,28 @@ Impedance zTunerThroughCable(double f, double length, double velocityFactor, con
     return zc * (zFar + b) / (zc + a);
 }
 
-double cableMatchedLoss(double f, double length, const CableSpec &spec)
+double cableMatchedLoss(double f, double length, const CableSpec &line)
 {
-    return spec.loss / 100.0 * length * std::sqrt(f / 10e6);
+    return line.loss / 100.0 * length * std::sqrt(f / 10e6);
 }
 
-Impedance antennaEndImpedance(double f, double length, double velocityFactor, const CableSpec &spec,
+Impedance antennaEndImpedance(double f, double length, double velocityFactor, const CableSpec &line,
                               const Impedance &zNear)
 {
-    const Impedance zc(spec.impedance, 0.0);
-    if (spec.loss == 0.0)
+    const Impedance zc(line.impedance, 0.0);
+    if (line.loss == 0.0)
         return zAntennaThroughCable(f, length, velocityFactor, zc, zNear);
-    const Impedance t = Impedance::fromComplex(lineTanh(f, length, velocityFactor, spec));
+    const Impedance t = Impedance::fromComplex(lineTanh(f, length, velocityFactor, line));
     return zc * (zNear - zc * t) / (zc - zNear * t);
 }
 
-Impedance tunerEndImpedance(double f, double length, double velocityFactor, const CableSpec &spec,
+Impedance tunerEndImpedance(double f, double length, double velocityFactor, const CableSpec &line,
                             const Impedance &zFar)
 {
-    const Impedance zc(spec.impedance, 0.0);
-    if (spec.loss == 0.0)
+    const Impedance zc(line.impedance, 0.0);
+    if (line.loss == 0.0)
         return zTunerThroughCable(f, length, velocityFactor, zc, zFar);
-    const Impedance t = Impedance::fromComplex(lineTanh(f, length, velocityFactor, spec));
+    const Impedance t = Impedance::fromComplex(lineTanh(f, length, velocityFactor, line));
     return zc * (zFar + zc * t) / (zc + zFar * t);
 }
 

@@ -44,15 +44,15 @@ Impedance zAntennaThroughCable(double f, double length, double velocityFactor, c
 Impedance zTunerThroughCable(double f, double length, double velocityFactor, const Impedance &zc,
                              const Impedance &zFar);
 
-// The same through the cable of `spec`, lossy when its loss is not zero
+// The same through the cable `line`, lossy when its loss is not zero
 // (zero loss gives the lossless formulas' bits).
-Impedance antennaEndImpedance(double f, double length, double velocityFactor, const CableSpec &spec,
+Impedance antennaEndImpedance(double f, double length, double velocityFactor, const CableSpec &line,
                               const Impedance &zNear);
-Impedance tunerEndImpedance(double f, double length, double velocityFactor, const CableSpec &spec,
+Impedance tunerEndImpedance(double f, double length, double velocityFactor, const CableSpec &line,
                             const Impedance &zFar);
 
 // Matched loss of the whole line at f, dB.
-double cableMatchedLoss(double f, double length, const CableSpec &spec);
+double cableMatchedLoss(double f, double length, const CableSpec &line);
 
 } // namespace LCNet
 

@@ -118,10 +118,10 @@ void Calculator::setNetType(NetType n)
 
 void Calculator::setBanks(const BankSpec &inductor, const BankSpec &capacitor)
 {
-    if (inductor != lSteps.spec())
+    if (inductor != lSteps.bank())
         lSteps = inductor == BankSpec::defaultInductor() ? StepTable::defaultInductor()
                                                          : StepTable(inductor);
-    if (capacitor != cSteps.spec())
+    if (capacitor != cSteps.bank())
         cSteps = capacitor == BankSpec::defaultCapacitor() ? StepTable::defaultCapacitor()
                                                            : StepTable(capacitor);
 }

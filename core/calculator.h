@@ -51,7 +51,8 @@ public:
     // The steps of the two banks (µH, pF); the default banks unless set.
     const StepTable &inductorSteps() const { return lSteps; }
     const StepTable &capacitorSteps() const { return cSteps; }
-    // Specs must be valid. Stores them without a signal, like every setting.
+    // Both banks must be valid. Stores them without a signal, like every
+    // setting.
     void setBanks(const BankSpec &inductor, const BankSpec &capacitor);
 
     // Operating point

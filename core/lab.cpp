@@ -505,19 +505,19 @@ bool LabCorpusSpec::isValid(QString *why) const
     return true;
 }
 
-std::vector<LabLoad> generateLabCorpus(const LabCorpusSpec &spec)
+std::vector<LabLoad> generateLabCorpus(const LabCorpusSpec &recipe)
 {
     std::vector<LabLoad> loads;
-    if (!spec.isValid())
+    if (!recipe.isValid())
         return loads;
-    std::mt19937_64 generator(spec.seed);
+    std::mt19937_64 generator(recipe.seed);
     // 53 random bits, uniform over [0, 1).
     auto unit = [&] { return double(generator() >> 11) * 0x1p-53; };
-    const double rho = (spec.maxSWR - 1.0) / (spec.maxSWR + 1.0);
-    const bool range = spec.highKHz > spec.lowKHz;
-    const double span = range ? portableLog(spec.highKHz / spec.lowKHz) : 0.0;
-    loads.reserve(size_t(spec.count));
-    for (int k = 0; k < spec.count; ++k) {
+    const double rho = (recipe.maxSWR - 1.0) / (recipe.maxSWR + 1.0);
+    const bool range = recipe.highKHz > recipe.lowKHz;
+    const double span = range ? portableLog(recipe.highKHz / recipe.lowKHz) : 0.0;
+    loads.reserve(size_t(recipe.count));
+    for (int k = 0; k < recipe.count; ++k) {
         // A point of the unit square inside the unit circle is uniform
         // over the disk; unlike a radius and an angle it needs no sine.
         double x;
@@ -533,8 +533,8 @@ std::vector<LabLoad> generateLabCorpus(const LabCorpusSpec &spec)
         LabLoad load;
         load.z = Impedance(Z0.R * q.R, Z0.R * q.X);
         load.frequencyKHz =
-            range ? std::clamp(spec.lowKHz * portableExp(u * span), spec.lowKHz, spec.highKHz)
-                  : spec.lowKHz;
+            range ? std::clamp(recipe.lowKHz * portableExp(u * span), recipe.lowKHz, recipe.highKHz)
+                  : recipe.lowKHz;
         loads.push_back(load);
     }
     return loads;

@@ -40,11 +40,11 @@ struct LabCorpusSpec {
     bool isValid(QString *why = nullptr) const;
 };
 
-// The same loads for the same spec on every machine: the generator is
+// The same loads for the same recipe on every machine: the generator is
 // std::mt19937_64 and every value is made from its raw output with IEEE
 // arithmetic alone. The impedances of a seed do not depend on the
-// frequencies asked for. Empty when the spec is not valid.
-std::vector<LabLoad> generateLabCorpus(const LabCorpusSpec &spec);
+// frequencies asked for. Empty when the recipe is not valid.
+std::vector<LabLoad> generateLabCorpus(const LabCorpusSpec &recipe);
 // A fresh seed from the system's random source, at most MaxLabSeed.
 quint64 newLabSeed();
 

@@ -102,13 +102,13 @@ public:
                                  .arg(b.value(QLatin1String("relays")).toInt(-1))
                                  .arg(b.value(QLatin1String("minimum")).toString(),
                                       values.join(QStringLiteral(", ")));
-        BankSpec spec;
+        BankSpec parsed;
         QString why;
-        if (!v.isObject() || !BankSpec::fromText(text, &spec, &why)) {
+        if (!v.isObject() || !BankSpec::fromText(text, &parsed, &why)) {
             fail(path + QLatin1String(key), why.isEmpty() ? tr("not a bank") : why);
             return fallback;
         }
-        return spec;
+        return parsed;
     }
 
 private:

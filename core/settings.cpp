@@ -49,11 +49,11 @@ BankSpec readBank(const QSettings &ini, const char *prefix, const BankSpec &fall
     const QString relays = readText(ini, (p + QLatin1String("Relays")).toLatin1().constData());
     const QString minimum = readText(ini, (p + QLatin1String("Minimum")).toLatin1().constData());
     const QString values = readText(ini, (p + QLatin1String("Values")).toLatin1().constData());
-    BankSpec spec;
+    BankSpec parsed;
     const QStringList parts = values.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString text = relays + QLatin1String(": ") + minimum + QLatin1String("; ") +
                          parts.join(QLatin1String(", "));
-    return BankSpec::fromText(text, &spec) ? spec : fallback;
+    return BankSpec::fromText(text, &parsed) ? parsed : fallback;
 }
 
 void writeBank(QSettings &ini, const char *prefix, const BankSpec &bank)
@@ -196,8 +196,8 @@ Settings settingsOf(const Calculator &c)
     s.epsilonSWR = c.epsilonSWR;
     s.defaultCableLength = c.defaultCableLength;
     s.velocityFactor = c.velocityFactor;
-    s.inductorBank = c.inductorSteps().spec();
-    s.capacitorBank = c.capacitorSteps().spec();
+    s.inductorBank = c.inductorSteps().bank();
+    s.capacitorBank = c.capacitorSteps().bank();
     s.components = c.components;
     s.cable = c.cable;
     s.settleTime = c.settleTime;

@@ -61,7 +61,7 @@ public:
 
     void setComponents(const LCNet::ComponentSettings &value);
     void setCable(const LCNet::CableSpec &value);
-    // Both specs valid.
+    // Both banks valid.
     void setBanks(const LCNet::BankSpec &inductor, const LCNet::BankSpec &capacitor);
 
     // The bank designs the Banks page offers, the default first.

@@ -110,8 +110,8 @@ LabDialog::LabDialog(LCNet::Calculator *calculator, QWidget *parent)
     const LCNet::StepTable &l = calc.inductorSteps();
     const LCNet::StepTable &c = calc.capacitorSteps();
     QString banks = tr("Banks: %1 inductor and %2 capacitor relays, 2 × %3 × %4 settings.")
-                        .arg(l.spec().relays)
-                        .arg(c.spec().relays)
+                        .arg(l.bank().relays)
+                        .arg(c.bank().relays)
                         .arg(l.size())
                         .arg(c.size());
     if (calc.components.lossy())
@@ -246,37 +246,37 @@ bool LabDialog::prepare(Job &j)
                        .arg(loadsText(qsizetype(j.loads.size())), QDir::toNativeSeparators(path));
         return true;
     }
-    LCNet::LabCorpusSpec spec;
-    spec.count = ui->spnCount->value();
+    LCNet::LabCorpusSpec recipe;
+    recipe.count = ui->spnCount->value();
     bool seedOk = false;
-    spec.seed = ui->edtSeed->text().trimmed().toULongLong(&seedOk);
+    recipe.seed = ui->edtSeed->text().trimmed().toULongLong(&seedOk);
     QString why;
     if (!seedOk)
         why = tr("a seed is a whole number from 0 to %1").arg(LCNet::MaxLabSeed);
-    else if (!numberIn(ui->edtMaxSWR, &spec.maxSWR))
+    else if (!numberIn(ui->edtMaxSWR, &recipe.maxSWR))
         why = tr("the maximum SWR must be a number");
-    else if (ui->rbOneFrequency->isChecked() && !numberIn(ui->edtFrequency, &spec.lowKHz))
+    else if (ui->rbOneFrequency->isChecked() && !numberIn(ui->edtFrequency, &recipe.lowKHz))
         why = tr("the frequency must be a number");
-    else if (ui->rbRange->isChecked() &&
-             (!numberIn(ui->edtLowKHz, &spec.lowKHz) || !numberIn(ui->edtHighKHz, &spec.highKHz)))
+    else if (ui->rbRange->isChecked() && (!numberIn(ui->edtLowKHz, &recipe.lowKHz) ||
+                                          !numberIn(ui->edtHighKHz, &recipe.highKHz)))
         why = tr("the frequencies must be numbers");
     if (ui->rbOneFrequency->isChecked())
-        spec.highKHz = spec.lowKHz;
-    if (!why.isEmpty() || !spec.isValid(&why)) {
+        recipe.highKHz = recipe.lowKHz;
+    if (!why.isEmpty() || !recipe.isValid(&why)) {
         why[0] = why[0].toUpper();
         setStatus(why + QLatin1Char('.'), true);
         return false;
     }
-    j.loads = LCNet::generateLabCorpus(spec);
-    j.gammaLimit = (spec.maxSWR - 1) / (spec.maxSWR + 1);
+    j.loads = LCNet::generateLabCorpus(recipe);
+    j.gammaLimit = (recipe.maxSWR - 1) / (recipe.maxSWR + 1);
     const QString where =
-        spec.highKHz > spec.lowKHz
+        recipe.highKHz > recipe.lowKHz
             ? tr("from %1 to %2 kHz")
-                  .arg(LCNet::shortestText(spec.lowKHz), LCNet::shortestText(spec.highKHz))
-            : tr("at %1 kHz").arg(LCNet::shortestText(spec.lowKHz));
+                  .arg(LCNet::shortestText(recipe.lowKHz), LCNet::shortestText(recipe.highKHz))
+            : tr("at %1 kHz").arg(LCNet::shortestText(recipe.lowKHz));
     j.corpus = tr("%1 up to SWR %2 %3, seed %4")
-                   .arg(loadsText(spec.count), LCNet::shortestText(spec.maxSWR), where)
-                   .arg(spec.seed);
+                   .arg(loadsText(recipe.count), LCNet::shortestText(recipe.maxSWR), where)
+                   .arg(recipe.seed);
     return true;
 }
 

@@ -21,11 +21,11 @@ namespace
 
 BankSpec bank(const char *text)
 {
-    BankSpec spec;
+    BankSpec recipe;
     QString why;
-    if (!BankSpec::fromText(QString::fromLatin1(text), &spec, &why))
+    if (!BankSpec::fromText(QString::fromLatin1(text), &recipe, &why))
         qFatal("bad bank %s: %s", text, qPrintable(why));
-    return spec;
+    return recipe;
 }
 
 cplx zInRef(bool trx, double kHz, double uH, double pF, cplx load)
@@ -103,7 +103,7 @@ private slots:
             QCOMPARE(StepTable::defaultInductor()[i], LCNet::LTable[size_t(i)]);
             QCOMPARE(c[i], LCNet::CTable[size_t(i)]);
         }
-        QVERIFY(fromText.spec() == BankSpec::defaultInductor());
+        QVERIFY(fromText.bank() == BankSpec::defaultInductor());
         QCOMPARE(BankSpec::defaultInductor().toText(),
                  QString("8: 0; 0.08, 0.17, 0.35, 0.72, 1.48, 3.04, 6.24, 12.78"));
     }
@@ -144,11 +144,11 @@ private slots:
     void invalidEntriesAreRefused()
     {
         QFETCH(QString, text);
-        BankSpec spec = BankSpec::defaultCapacitor();
+        BankSpec recipe = BankSpec::defaultCapacitor();
         QString why;
-        QVERIFY(!BankSpec::fromText(text, &spec, &why));
+        QVERIFY(!BankSpec::fromText(text, &recipe, &why));
         QVERIFY(!why.isEmpty());
-        QVERIFY(spec == BankSpec::defaultCapacitor());
+        QVERIFY(recipe == BankSpec::defaultCapacitor());
     }
 
     // A damaged banks group leaves that bank at its default; a good one is

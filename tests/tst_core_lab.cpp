@@ -26,7 +26,7 @@ double windowSWR(const TuneProblem &p, double kHz, Calculator::NetType type, int
     if (l < 0)
         return HUGE_VAL;
     Calculator calc;
-    calc.setBanks(p.inductors.spec(), p.capacitors.spec());
+    calc.setBanks(p.inductors.bank(), p.capacitors.bank());
     calc.components = p.components;
     calc.frequency = kHz;
     calc.loadImpedance = p.load;
@@ -86,9 +86,9 @@ Walk smartWalk(const TuneProblem &p)
 
 BankSpec bank(const char *text)
 {
-    BankSpec spec;
-    BankSpec::fromText(QString::fromLatin1(text), &spec);
-    return spec;
+    BankSpec recipe;
+    BankSpec::fromText(QString::fromLatin1(text), &recipe);
+    return recipe;
 }
 
 std::vector<LabOutcome> runAll(const TuneProblem &p)
@@ -188,12 +188,12 @@ private slots:
         p.components.enabled = q < HUGE_VAL;
         p.components.qL = p.components.qC = q;
         p.lowSWR = 1.3;
-        LCNet::LabCorpusSpec spec;
-        spec.count = 60;
-        spec.maxSWR = 30;
-        spec.lowKHz = 1800;
-        spec.highKHz = 30000;
-        std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(spec);
+        LCNet::LabCorpusSpec recipe;
+        recipe.count = 60;
+        recipe.maxSWR = 30;
+        recipe.lowKHz = 1800;
+        recipe.highKHz = 30000;
+        std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(recipe);
         for (const Impedance z : {Impedance(-10, 5), Impedance(0, 50), Impedance(0, 0),
                                   Impedance(1e12, 0), Impedance(NAN, 1)})
             loads.push_back({7000, z});
@@ -213,15 +213,15 @@ private slots:
 
     void generatedCorpus()
     {
-        LCNet::LabCorpusSpec spec;
-        spec.count = 20000;
-        spec.maxSWR = 10;
-        spec.seed = 20260101;
-        const std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(spec);
-        QCOMPARE(int(loads.size()), spec.count);
+        LCNet::LabCorpusSpec recipe;
+        recipe.count = 20000;
+        recipe.maxSWR = 10;
+        recipe.seed = 20260101;
+        const std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(recipe);
+        QCOMPARE(int(loads.size()), recipe.count);
 
         // Reproducible to the bit, and the same impedances over a range.
-        LCNet::LabCorpusSpec range = spec;
+        LCNet::LabCorpusSpec range = recipe;
         range.count = 3;
         range.lowKHz = 1800;
         range.highKHz = 30000;
@@ -324,9 +324,9 @@ private slots:
     void runFiguresAndExports()
     {
         // The run's best SWR is Brute Force's, and a cancelled run says so.
-        LCNet::LabCorpusSpec spec;
-        spec.count = 12;
-        const std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(spec);
+        LCNet::LabCorpusSpec recipe;
+        recipe.count = 12;
+        const std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(recipe);
         TuneProblem base;
         base.lowSWR = 1.2;
         LCNet::LabControl control;
