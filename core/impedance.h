@@ -9,6 +9,10 @@
 #include <complex>
 #include <limits>
 
+// The network formulas run hundreds of millions of times in the searches;
+// out of line, every impedance would travel through memory.
+#define LCNET_ALWAYS_INLINE inline __attribute__((always_inline))
+
 namespace LCNet
 {
 
@@ -30,7 +34,7 @@ inline bool tame(double v)
     return a == 0.0 || (a >= 0x1p-200 && a <= 0x1p200);
 }
 
-inline std::complex<double> divide(double a, double b, double c, double d)
+LCNET_ALWAYS_INLINE std::complex<double> divide(double a, double b, double c, double d)
 {
     if (tame(a) && tame(b) && tame(c) && tame(d)) {
         if (std::fabs(c) < std::fabs(d)) {
@@ -50,7 +54,7 @@ inline std::complex<double> divide(double a, double b, double c, double d)
     return std::complex<double>(a, b) / std::complex<double>(c, d);
 }
 
-inline double magnitude(double x, double y)
+LCNET_ALWAYS_INLINE double magnitude(double x, double y)
 {
     constexpr double Large = 0x1p+511;
     constexpr double Tiny = 0x1p-459;
@@ -92,7 +96,7 @@ struct Impedance {
     std::complex<double> toComplex() const { return {R, X}; }
     static Impedance fromComplex(const std::complex<double> &z) { return {z.real(), z.imag()}; }
 
-    double abs() const { return detail::magnitude(R, X); }
+    LCNET_ALWAYS_INLINE double abs() const { return detail::magnitude(R, X); }
     constexpr Impedance conj() const { return {R, -X}; }
 };
 
@@ -104,11 +108,11 @@ constexpr Impedance operator-(const Impedance &a, const Impedance &b)
 {
     return {a.R - b.R, a.X - b.X};
 }
-inline Impedance operator*(const Impedance &a, const Impedance &b)
+LCNET_ALWAYS_INLINE Impedance operator*(const Impedance &a, const Impedance &b)
 {
     return Impedance::fromComplex(a.toComplex() * b.toComplex());
 }
-inline Impedance operator/(const Impedance &a, const Impedance &b)
+LCNET_ALWAYS_INLINE Impedance operator/(const Impedance &a, const Impedance &b)
 {
     return Impedance::fromComplex(detail::divide(a.R, a.X, b.R, b.X));
 }
@@ -131,7 +135,7 @@ namespace detail
 {
 // |z| > largest finite double, as the hypotenuse says it, without paying
 // for the hypotenuse in the common case of two moderate parts.
-inline bool isOpen(const Impedance &z)
+LCNET_ALWAYS_INLINE bool isOpen(const Impedance &z)
 {
     const double r = std::fabs(z.R);
     const double x = std::fabs(z.X);
@@ -143,7 +147,7 @@ inline bool isOpen(const Impedance &z)
 
 // Two impedances in parallel; an infinite impedance is an open circuit and
 // drops out. When both are infinite the second one is returned.
-inline Impedance parallel(const Impedance &a, const Impedance &b)
+LCNET_ALWAYS_INLINE Impedance parallel(const Impedance &a, const Impedance &b)
 {
     if (detail::isOpen(a))
         return b;

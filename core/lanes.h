@@ -38,7 +38,7 @@ enum class Ring { Clear, Hit, Stuck };
 using Parts = NetworkParts;
 
 template <bool Trx, bool Lossy>
-inline Impedance zIn(double xl, double rl, double xc, double rc, const Impedance &load)
+LCNET_ALWAYS_INLINE Impedance zIn(double xl, double rl, double xc, double rc, const Impedance &load)
 {
     if (Lossy)
         return Trx ? detail::zInCTrxLossy(xl, rl, xc, rc, load)

@@ -22,22 +22,24 @@ namespace detail
 {
 // The two networks from the reactances of their parts, xl = ω·L and
 // xc = -1/(ω·C); the searches compute those once per step and call these.
-inline Impedance zInCAntennaReactances(double xl, double xc, const Impedance &load)
+LCNET_ALWAYS_INLINE Impedance zInCAntennaReactances(double xl, double xc, const Impedance &load)
 {
     const Impedance p = parallel(load, Impedance(0.0, xc));
     return {p.R, p.X + xl};
 }
-inline Impedance zInCTrxReactances(double xl, double xc, const Impedance &load)
+LCNET_ALWAYS_INLINE Impedance zInCTrxReactances(double xl, double xc, const Impedance &load)
 {
     return parallel(load + Impedance(0.0, xl), Impedance(0.0, xc));
 }
 // The same with a loss resistance in series with each reactance.
-inline Impedance zInCAntennaLossy(double xl, double rl, double xc, double rc, const Impedance &load)
+LCNET_ALWAYS_INLINE Impedance zInCAntennaLossy(double xl, double rl, double xc, double rc,
+                                               const Impedance &load)
 {
     const Impedance p = parallel(load, Impedance(rc, xc));
     return {p.R + rl, p.X + xl};
 }
-inline Impedance zInCTrxLossy(double xl, double rl, double xc, double rc, const Impedance &load)
+LCNET_ALWAYS_INLINE Impedance zInCTrxLossy(double xl, double rl, double xc, double rc,
+                                           const Impedance &load)
 {
     return parallel(load + Impedance(rl, xl), Impedance(rc, xc));
 }
@@ -73,14 +75,14 @@ inline constexpr double TotalReflectionLimit = 1.0 + 0x1p-50;
 
 // The SWR of |Γ| = g against Z0, and of an impedance z against z0:
 // negative for an active load (|Γ| clearly above 1); NaN for NaN input.
-inline double swrOfReflection(double g)
+LCNET_ALWAYS_INLINE double swrOfReflection(double g)
 {
     if (1.0 - g == 0.0 || (g > 1.0 && g <= TotalReflectionLimit))
         return Infinity;
     return (1.0 + g) / (1.0 - g);
 }
 
-inline double computeSWR(const Impedance &z0, const Impedance &z)
+LCNET_ALWAYS_INLINE double computeSWR(const Impedance &z0, const Impedance &z)
 {
     return swrOfReflection(((z - z0) / (z + z0)).abs());
 }

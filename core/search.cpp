@@ -84,31 +84,38 @@ private:
 };
 
 // ω·L and -1/(ω·C) of every step, with their loss resistances, computed as
-// networkParts computes them for one setting.
+// networkParts computes them for one setting (networkParts in components.h).
 struct BankParts {
     StepBuffer xl, rl, xc, rc;
     int nL;
     int nC;
+    bool lossy;
 
     explicit BankParts(const TuneProblem &p)
         : xl(p.inductors.size()), rl(p.inductors.size()), xc(p.capacitors.size()),
-          rc(p.capacitors.size()), nL(p.inductors.size()), nC(p.capacitors.size())
+          rc(p.capacitors.size()), nL(p.inductors.size()), nC(p.capacitors.size()),
+          lossy(p.components.lossy())
     {
-        for (int i = 0; i < nL; ++i) {
-            const NetworkParts parts =
-                networkParts(p.frequency, 1e-6 * p.inductors[i], 0.0, p.components);
-            xl[i] = parts.xl;
-            rl[i] = parts.rl;
-        }
-        for (int j = 0; j < nC; ++j) {
-            const NetworkParts parts =
-                networkParts(p.frequency, 0.0, 1e-12 * p.capacitors[j], p.components);
-            xc[j] = parts.xc;
-            rc[j] = parts.rc;
+        // Raw pointers: stores into the buffers could alias the tables'
+        // storage, which would reload it at every step.
+        const double *inductors = p.inductors.data();
+        const double *capacitors = p.capacitors.data();
+        const double f = p.frequency;
+        for (int i = 0; i < nL; ++i)
+            xl[i] = inductorImpedance(f, 1e-6 * inductors[i]).X;
+        for (int j = 0; j < nC; ++j)
+            xc[j] = capacitorImpedance(f, 1e-12 * capacitors[j]).X;
+        // Without losses the resistances are never read.
+        if (lossy) {
+            for (int i = 0; i < nL; ++i)
+                rl[i] = std::fabs(xl[i]) / p.components.qL;
+            for (int j = 0; j < nC; ++j)
+                rc[j] = std::fabs(xc[j]) / p.components.qC;
         }
     }
 
-    NetworkParts at(int i, int j) const { return {xl[i], rl[i], xc[j], rc[j], false}; }
+    double l(int i) const { return lossy ? rl[i] : 0.0; }
+    double c(int j) const { return lossy ? rc[j] : 0.0; }
 };
 
 // A negative SWR belongs to an active load: never a match, never a best.
@@ -120,7 +127,7 @@ inline double comparable(double swr)
 template <bool Trx, bool Lossy>
 void capacitorRow(const TuneProblem &p, const BankParts &b, int i, double *out)
 {
-    lanes::swrOfCapacitors<Trx, Lossy>(p.load, b.xl[i], b.rl[i], b.xc.data(),
+    lanes::swrOfCapacitors<Trx, Lossy>(p.load, b.xl[i], b.l(i), b.xc.data(),
                                        Lossy ? b.rc.data() : nullptr, b.nC, out);
 }
 
@@ -141,9 +148,9 @@ void scanRow(const TuneProblem &p, const BankParts &b, int i, const double *row,
         if (s < low) {
             r.matched = true;
             if (observer)
-                observer->matched(
-                    type, i, j, lanes::zIn<Trx, Lossy>(b.xl[i], b.rl[i], b.xc[j], b.rc[j], p.load),
-                    s, iteration + j + 1);
+                observer->matched(type, i, j,
+                                  lanes::zIn<Trx, Lossy>(b.xl[i], b.l(i), b.xc[j], b.c(j), p.load),
+                                  s, iteration + j + 1);
         }
         if (s < best) {
             if (observer)
@@ -189,10 +196,10 @@ void bruteForceRows(const TuneProblem &p, const BankParts &b, TuneObserver *obse
             const bool trx = k >= b.nL;
             const int i = trx ? k - b.nL : k;
             if (trx)
-                lanes::gammaSquaredOfCapacitors<true, Lossy>(p.load, b.xl[i], b.rl[i], b.xc.data(),
+                lanes::gammaSquaredOfCapacitors<true, Lossy>(p.load, b.xl[i], b.l(i), b.xc.data(),
                                                              rc, b.nC, g.data());
             else
-                lanes::gammaSquaredOfCapacitors<false, Lossy>(p.load, b.xl[i], b.rl[i], b.xc.data(),
+                lanes::gammaSquaredOfCapacitors<false, Lossy>(p.load, b.xl[i], b.l(i), b.xc.data(),
                                                               rc, b.nC, g.data());
             double least = Infinity;
             bool unknown = false;
@@ -228,27 +235,59 @@ void bruteForceRows(const TuneProblem &p, const BankParts &b, TuneObserver *obse
 }
 
 template <bool Lossy>
-void smartTuneWalk(const TuneProblem &p, const BankParts &b, TuneObserver *observer, TuneResult &r)
+void smartTuneWalk(const TuneProblem &p, TuneObserver *observer, TuneResult &r)
 {
-    auto zInAt = [&](Calculator::NetType type, int i, int j) {
-        return type != Calculator::CAntenna
-                   ? lanes::zIn<true, Lossy>(b.xl[i], b.rl[i], b.xc[j], b.rc[j], p.load)
-                   : lanes::zIn<false, Lossy>(b.xl[i], b.rl[i], b.xc[j], b.rc[j], p.load);
+    // The walk touches few steps: their reactances, as networkParts works
+    // them out, are computed on first use (NaN: not yet).
+    const int nL = p.inductors.size();
+    const int nC = p.capacitors.size();
+    const double *inductors = p.inductors.data();
+    const double *capacitors = p.capacitors.data();
+    StepBuffer xl(nL);
+    StepBuffer xc(nC);
+    std::fill(xl.data(), xl.data() + nL, qQNaN());
+    std::fill(xc.data(), xc.data() + nC, qQNaN());
+    // A move to a better neighbour evaluates again the setting its probe has
+    // just evaluated: the last probe is kept (the same bits as evaluating
+    // again).
+    int probedType = -1;
+    int probedI = -1;
+    int probedJ = -1;
+    Impedance probedZIn;
+    double probedSWR = 0.0;
+    auto swrAt = [&](Calculator::NetType type, int i, int j, Impedance &zIn) {
+        if (i == probedI && j == probedJ && int(type) == probedType) {
+            zIn = probedZIn;
+            return probedSWR;
+        }
+        if (xl[i] != xl[i])
+            xl[i] = inductorImpedance(p.frequency, 1e-6 * inductors[i]).X;
+        if (xc[j] != xc[j])
+            xc[j] = capacitorImpedance(p.frequency, 1e-12 * capacitors[j]).X;
+        const double l = xl[i];
+        const double c = xc[j];
+        const double rl = Lossy ? std::fabs(l) / p.components.qL : 0.0;
+        const double rc = Lossy ? std::fabs(c) / p.components.qC : 0.0;
+        zIn = type != Calculator::CAntenna ? lanes::zIn<true, Lossy>(l, rl, c, rc, p.load)
+                                           : lanes::zIn<false, Lossy>(l, rl, c, rc, p.load);
+        return comparable(computeSWR(Z0, zIn));
     };
-    auto swrAt = [&](Calculator::NetType type, int i, int j) {
-        ++r.probes;
-        return comparable(computeSWR(Z0, zInAt(type, i, j)));
-    };
-    const int lastL = b.nL - 1;
-    const int lastC = b.nC - 1;
+    const int lastL = nL - 1;
+    const int lastC = nC - 1;
+    // The walk's state in locals: the observer may not see it change.
     Calculator::NetType type = Calculator::CAntenna;
     int i = 0;
     int j = 0;
+    int evaluations = 0;
+    int probes = 0;
+    double best = Infinity;
+    Impedance zIn;
+    Impedance probe;
     for (;;) {
-        ++r.evaluations;
-        const Impedance zIn = zInAt(type, i, j);
-        const double s = comparable(computeSWR(Z0, zIn));
-        if (s < r.swr) {
+        ++evaluations;
+        const double s = swrAt(type, i, j, zIn);
+        if (s < best) {
+            best = s;
             r.moved = true;
             r.type = type;
             r.l = i;
@@ -257,16 +296,14 @@ void smartTuneWalk(const TuneProblem &p, const BankParts &b, TuneObserver *obser
                 observer->improved(type, i, j);
             if (s < p.lowSWR) {
                 r.matched = true;
-                r.swr = s;
                 if (observer)
-                    observer->matched(type, i, j, zIn, s, r.evaluations);
-                return;
+                    observer->matched(type, i, j, zIn, s, evaluations);
+                break;
             }
-            r.swr = s;
         }
         if (i == lastL) {
             if (type == Calculator::CTrx)
-                return;
+                break;
             type = Calculator::CTrx;
             i = 0;
             j = 0;
@@ -274,16 +311,31 @@ void smartTuneWalk(const TuneProblem &p, const BankParts &b, TuneObserver *obser
         }
         // At the ends of the bank the probe is the step itself and cannot
         // win; nothing switches there, so it is not evaluated.
-        if (j < lastC && swrAt(type, i, j + 1) < s) {
-            ++j;
-            continue;
+        if (j < lastC) {
+            ++probes;
+            const double up = swrAt(type, i, j + 1, probe);
+            if (up < s) {
+                probedType = int(type), probedI = i, probedJ = j + 1;
+                probedZIn = probe, probedSWR = up;
+                ++j;
+                continue;
+            }
         }
-        if (j > 0 && swrAt(type, i, j - 1) < s) {
-            --j;
-            continue;
+        if (j > 0) {
+            ++probes;
+            const double down = swrAt(type, i, j - 1, probe);
+            if (down < s) {
+                probedType = int(type), probedI = i, probedJ = j - 1;
+                probedZIn = probe, probedSWR = down;
+                --j;
+                continue;
+            }
         }
         ++i;
     }
+    r.swr = best;
+    r.evaluations = evaluations;
+    r.probes = probes;
 }
 
 // The mismatched-load walk, ring by ring, with the progress report and the
@@ -314,26 +366,28 @@ class CalculatorObserver : public TuneObserver
 {
 public:
     CalculatorObserver(Calculator &calc, const TuneProblem &p, bool movesType)
-        : calc(calc), p(p), movesType(movesType)
+        : calc(calc), inductors(p.inductors.data()), capacitors(p.capacitors.data()),
+          movesType(movesType)
     {
     }
     void matched(Calculator::NetType type, int l, int c, const Impedance &zIn, double swr,
                  int iteration) override
     {
-        emit calc.foundMatch(type, p.inductors[l], p.capacitors[c], zIn, swr, iteration);
+        emit calc.foundMatch(type, inductors[l], capacitors[c], zIn, swr, iteration);
     }
     void improved(Calculator::NetType type, int l, int c) override
     {
         if (movesType)
             calc.netType = type;
-        calc.inductance = p.inductors[l];
-        calc.capacitance = p.capacitors[c];
+        calc.inductance = inductors[l];
+        calc.capacitance = capacitors[c];
         emit calc.dataChanged(&calc);
     }
 
 private:
     Calculator &calc;
-    const TuneProblem &p;
+    const double *inductors; // the problem's tables, alive for the search
+    const double *capacitors;
     const bool movesType;
 };
 
@@ -356,12 +410,11 @@ TuneResult bruteForceSearch(const TuneProblem &problem, TuneObserver *observer, 
 
 TuneResult smartTuneSearch(const TuneProblem &problem, TuneObserver *observer)
 {
-    const BankParts bank(problem);
     TuneResult r;
     if (problem.components.lossy())
-        smartTuneWalk<true>(problem, bank, observer, r);
+        smartTuneWalk<true>(problem, observer, r);
     else
-        smartTuneWalk<false>(problem, bank, observer, r);
+        smartTuneWalk<false>(problem, observer, r);
     return r;
 }
 
