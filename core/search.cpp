@@ -424,21 +424,31 @@ void swrGrid(const TuneProblem &problem, Calculator::NetType type, double *out, 
     const bool trx = type != Calculator::CAntenna;
     const bool lossy = problem.components.lossy();
     const bool byCapacitor = order == GridOrder::CapacitorRows;
-    parallelFor(bank.nL, 16, [&](int begin, int end) {
-        // The lanes run along the capacitor steps; by capacitor rows the
-        // values are spread out from a row of their own.
-        std::vector<double> own(byCapacitor ? size_t(bank.nC) : 0);
-        for (int i = begin; i < end; ++i) {
-            double *row = byCapacitor ? own.data() : out + size_t(i) * size_t(bank.nC);
-            if (trx)
-                lossy ? capacitorRow<true, true>(problem, bank, i, row)
-                      : capacitorRow<true, false>(problem, bank, i, row);
-            else
-                lossy ? capacitorRow<false, true>(problem, bank, i, row)
-                      : capacitorRow<false, false>(problem, bank, i, row);
-            if (byCapacitor)
-                for (int j = 0; j < bank.nC; ++j)
-                    out[size_t(j) * size_t(bank.nL) + size_t(i)] = row[j];
+    auto row = [&](int i, double *values) {
+        if (trx)
+            lossy ? capacitorRow<true, true>(problem, bank, i, values)
+                  : capacitorRow<true, false>(problem, bank, i, values);
+        else
+            lossy ? capacitorRow<false, true>(problem, bank, i, values)
+                  : capacitorRow<false, false>(problem, bank, i, values);
+    };
+    // The lanes run along the capacitor steps; by capacitor rows a block of
+    // inductor rows is worked out first and then written across, a run of
+    // neighbours at a time.
+    constexpr int Block = 16;
+    parallelFor(bank.nL, Block, [&](int begin, int end) {
+        if (!byCapacitor) {
+            for (int i = begin; i < end; ++i)
+                row(i, out + size_t(i) * size_t(bank.nC));
+            return;
+        }
+        std::vector<double> block(size_t(end - begin) * size_t(bank.nC));
+        for (int i = begin; i < end; ++i)
+            row(i, block.data() + size_t(i - begin) * size_t(bank.nC));
+        for (int j = 0; j < bank.nC; ++j) {
+            double *to = out + size_t(j) * size_t(bank.nL) + size_t(begin);
+            for (int i = begin; i < end; ++i)
+                to[i - begin] = block[size_t(i - begin) * size_t(bank.nC) + size_t(j)];
         }
     });
 }
