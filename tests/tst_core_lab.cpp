@@ -10,6 +10,7 @@
 using LCNet::BankSpec;
 using LCNet::Calculator;
 using LCNet::Impedance;
+using LCNet::LabCorpusSpec;
 using LCNet::LabOutcome;
 using LCNet::LabResult;
 using LCNet::StepTable;
@@ -188,12 +189,7 @@ private slots:
         p.components.enabled = q < HUGE_VAL;
         p.components.qL = p.components.qC = q;
         p.lowSWR = 1.3;
-        LCNet::LabCorpusSpec recipe;
-        recipe.count = 60;
-        recipe.maxSWR = 30;
-        recipe.lowKHz = 1800;
-        recipe.highKHz = 30000;
-        std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(recipe);
+        std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus({60, 30, 1800, 30000, 1});
         for (const Impedance z : {Impedance(-10, 5), Impedance(0, 50), Impedance(0, 0),
                                   Impedance(1e12, 0), Impedance(NAN, 1)})
             loads.push_back({7000, z});
@@ -213,29 +209,28 @@ private slots:
 
     void generatedCorpus()
     {
-        LCNet::LabCorpusSpec recipe;
-        recipe.count = 20000;
-        recipe.maxSWR = 10;
-        recipe.seed = 20260101;
+        const LabCorpusSpec recipe{20000, 10, 14000, 14000, 20260101};
         const std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(recipe);
         QCOMPARE(int(loads.size()), recipe.count);
 
         // Reproducible to the bit, and the same impedances over a range.
-        LCNet::LabCorpusSpec range = recipe;
-        range.count = 3;
-        range.lowKHz = 1800;
-        range.highKHz = 30000;
+        LabCorpusSpec range{3, 10, 1800, 30000, recipe.seed};
         const std::vector<LCNet::LabLoad> ranged = LCNet::generateLabCorpus(range);
         for (int k = 0; k < 3; ++k)
             QVERIFY(ranged[size_t(k)].z == loads[size_t(k)].z);
         range.seed = 1;
-        QCOMPARE(LCNet::generateLabCorpus(range)[0].z,
-                 Impedance(10.65296335852409, -44.024044392977459));
-        QCOMPARE(LCNet::generateLabCorpus(range)[0].frequencyKHz, 4830.7762967272729);
+        const LCNet::LabLoad first = LCNet::generateLabCorpus(range)[0];
+        QCOMPARE(first.z, Impedance(10.65296335852409, -44.024044392977459));
+        QCOMPARE(first.frequencyKHz, 4830.7762967272729);
         range.seed = 2;
-        QVERIFY(LCNet::generateLabCorpus(range)[0].z !=
-                Impedance(10.65296335852409, -44.024044392977459));
+        QVERIFY(LCNet::generateLabCorpus(range)[0].z != first.z);
 
+        auto chi2 = [](const std::vector<int> &cells, double expected) {
+            double sum = 0;
+            for (int n : cells)
+                sum += (n - expected) * (n - expected) / expected;
+            return sum;
+        };
         // Evenly over the disk: 5 rings of equal area x 8 sectors, 500
         // expected in each; chi-square with 39 degrees of freedom stays
         // below 72.1 but once in a thousand.
@@ -251,10 +246,7 @@ private slots:
             const int sector = std::min(7, int((std::arg(g) + M_PI) / (2 * M_PI) * 8));
             ++cells[size_t(ring * 8 + sector)];
         }
-        double chi2 = 0;
-        for (int n : cells)
-            chi2 += (n - 500.0) * (n - 500.0) / 500.0;
-        QVERIFY2(chi2 < 72.1, qPrintable(QString::number(chi2)));
+        QVERIFY2(chi2(cells, 500) < 72.1, qPrintable(QString::number(chi2(cells, 500))));
 
         // Log-uniform frequencies: 10 bins of equal ratio, 9 degrees of
         // freedom, below 27.9 but once in a thousand.
@@ -265,18 +257,13 @@ private slots:
             ++bins[size_t(
                 std::min(9, int(std::log(l.frequencyKHz / 1800) / std::log(30000.0 / 1800) * 10)))];
         }
-        chi2 = 0;
-        for (int n : bins)
-            chi2 += (n - 1000.0) * (n - 1000.0) / 1000.0;
-        QVERIFY2(chi2 < 27.9, qPrintable(QString::number(chi2)));
+        QVERIFY2(chi2(bins, 1000) < 27.9, qPrintable(QString::number(chi2(bins, 1000))));
 
-        for (auto bad : {LCNet::LabCorpusSpec{0, 10, 14000, 14000, 1},
-                         LCNet::LabCorpusSpec{10, 1, 14000, 14000, 1},
-                         LCNet::LabCorpusSpec{10, NAN, 14000, 14000, 1},
-                         LCNet::LabCorpusSpec{10, 10, 0, 14000, 1},
-                         LCNet::LabCorpusSpec{10, 10, 14000, 7000, 1},
-                         LCNet::LabCorpusSpec{10, 10, 1e-300, 1e300, 1},
-                         LCNet::LabCorpusSpec{10, 10, 14000, 14000, LCNet::MaxLabSeed + 1}}) {
+        for (auto bad :
+             {LabCorpusSpec{0, 10, 14000, 14000, 1}, LabCorpusSpec{10, 1, 14000, 14000, 1},
+              LabCorpusSpec{10, NAN, 14000, 14000, 1}, LabCorpusSpec{10, 10, 0, 14000, 1},
+              LabCorpusSpec{10, 10, 14000, 7000, 1}, LabCorpusSpec{10, 10, 1e-300, 1e300, 1},
+              LabCorpusSpec{10, 10, 14000, 14000, LCNet::MaxLabSeed + 1}}) {
             QString why;
             QVERIFY(!bad.isValid(&why) && !why.isEmpty());
             QVERIFY(LCNet::generateLabCorpus(bad).empty());
@@ -324,9 +311,8 @@ private slots:
     void runFiguresAndExports()
     {
         // The run's best SWR is Brute Force's, and a cancelled run says so.
-        LCNet::LabCorpusSpec recipe;
-        recipe.count = 12;
-        const std::vector<LCNet::LabLoad> loads = LCNet::generateLabCorpus(recipe);
+        const std::vector<LCNet::LabLoad> loads =
+            LCNet::generateLabCorpus({12, 10, 14000, 14000, 1});
         TuneProblem base;
         base.lowSWR = 1.2;
         LCNet::LabControl control;
@@ -351,24 +337,22 @@ private slots:
         h.algorithms = QStringList{"x"};
         h.lowSWR = 1.5;
         h.bestSWR = {1.1, 1.0, 1.4, HUGE_VAL};
-        h.outcomes.resize(4);
         const double swr[4] = {1.3, 1.6, 1.4, HUGE_VAL};
         const int readings[4] = {10, 20, 30, 1000};
+        h.outcomes.resize(4);
         for (int k = 0; k < 4; ++k) {
             h.outcomes[size_t(k)].readings = readings[k];
             h.outcomes[size_t(k)].swr = swr[k];
         }
         const LCNet::LabStatistics s = LCNet::labStatistics(h, 0, 0.01);
-        QVERIFY(s.matchable == 3 && s.successes == 2);
-        QCOMPARE(s.successRate, 2.0 / 3);
-        QCOMPARE(s.readingsMean, 265.0);
-        QCOMPARE(s.readingsMedian, 25.0);
-        QCOMPARE(s.readingsP95, 1000.0);
-        QCOMPARE(s.readingsMax, 1000);
-        QCOMPARE(s.timeMean, 265 * 0.01);
-        QCOMPARE(s.excessCount, 3);
-        QCOMPARE(s.excessMean, ((1.3 - 1.1) + (1.6 - 1.0) + 0.0) / 3);
-        QCOMPARE(s.excessMedian, 1.3 - 1.1);
+        QVERIFY(s.matchable == 3 && s.successes == 2 && s.readingsMax == 1000 &&
+                s.excessCount == 3);
+        // Success rate, readings mean, median, 95th percentile, time, excess
+        // SWR mean and median.
+        QCOMPARE((QList<double>{s.successRate, s.readingsMean, s.readingsMedian, s.readingsP95,
+                                s.timeMean, s.excessMean, s.excessMedian}),
+                 (QList<double>{2.0 / 3, 265, 25, 1000, 265 * 0.01,
+                                ((1.3 - 1.1) + (1.6 - 1.0) + 0.0) / 3, 1.3 - 1.1}));
 
         // What the command line prints, every figure under its key.
         const QJsonObject json = LCNet::labSummaryJson(h, 0.01, 42);
@@ -403,19 +387,14 @@ private slots:
         QVERIFY(!LCNet::readLabCorpus(dir.filePath("none.csv"), &h.loads, &why) &&
                 why.contains("none.csv"));
         // Anything but the lab's CSV is read as a load over frequency.
-        QFile touchstone(dir.filePath("dipole.s1p"));
-        QVERIFY(touchstone.open(QIODevice::WriteOnly));
-        touchstone.write("! two points\n# MHz Z RI R 50\n14 0.4 2\n14.1 0.5 -1\n");
-        touchstone.close();
-        QVERIFY(LCNet::readLabCorpus(touchstone.fileName(), &h.loads, &why));
-        QCOMPARE(int(h.loads.size()), 2);
-        QVERIFY(h.loads[0].frequencyKHz == 14000 && h.loads[0].z == Impedance(20, 100));
-        QVERIFY(h.loads[1].frequencyKHz == 14100 && h.loads[1].z == Impedance(25, -50));
-        QVERIFY(touchstone.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        touchstone.write("# MHz Z RI R 50\n14 0.4\n");
-        touchstone.close();
-        QVERIFY(!LCNet::readLabCorpus(touchstone.fileName(), &h.loads, &why));
-        QVERIFY2(why.startsWith(touchstone.fileName() + ":2:"), qPrintable(why));
+        QVERIFY(LCNet::readLabCorpus(QFINDTESTDATA("data/dipole20m.s1p"), &h.loads, &why));
+        QVERIFY(h.loads.size() == 101 && h.loads[47].frequencyKHz == 14175 &&
+                std::fabs(h.loads[47].z.R - 72.566) < 1e-9);
+        QFile bad(dir.filePath("bad.s1p"));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("# MHz Z RI R 50\n14 0.4\n"));
+        bad.close();
+        QVERIFY(!LCNet::readLabCorpus(bad.fileName(), &h.loads, &why));
+        QVERIFY2(why.startsWith(bad.fileName() + ":2:"), qPrintable(why));
     }
 };
 
