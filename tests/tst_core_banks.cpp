@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <complex>
+#include <tuple>
 #include <vector>
 
 using LCNet::BankSpec;
@@ -49,16 +50,8 @@ double swrRef(cplx z)
     return g == 1.0 || (g > 1.0 && g <= 1.0 + 0x1p-50) ? HUGE_VAL : (1.0 + g) / (1.0 - g);
 }
 
-struct Event {
-    int kind; // 0 match, 1 improvement
-    int type, l, c, iteration;
-    double swr;
-    bool operator==(const Event &o) const
-    {
-        return kind == o.kind && type == o.type && l == o.l && c == o.c &&
-               iteration == o.iteration && (swr == o.swr || (swr != swr && o.swr != o.swr));
-    }
-};
+// Kind (0 match, 1 improvement), type, L and C step, iteration, SWR.
+using Event = std::tuple<int, int, int, int, int, double>;
 
 struct Recorder : LCNet::TuneObserver {
     std::vector<Event> events;
@@ -119,7 +112,6 @@ private slots:
             QCOMPARE(l[i], (10 + 5 * i) / 100.0);
             QCOMPARE(c[i], (125 + 100 * i) / 10.0);
         }
-        QCOMPARE(l[127], 6.45);
         QCOMPARE(c.smallestStep(), 10.0);
         // Relays need not double: 3 + 1 gives steps 0, 3, 1, 4.
         const StepTable odd(bank("2: 0; 3, 1"));
@@ -163,15 +155,14 @@ private slots:
             s.inductorBank = bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2");
             LCNet::writeSettings(ini, s);
         }
-        {
-            QSettings ini(path, QSettings::IniFormat);
-            QVERIFY(LCNet::readSettings(ini).inductorBank ==
-                    bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2"));
-            ini.setValue("banks/InductorValues", "0.05 0.1");
-            ini.setValue("banks/CapacitorRelays", "many");
-            QVERIFY(LCNet::readSettings(ini).inductorBank == BankSpec::defaultInductor());
-            QVERIFY(LCNet::readSettings(ini).capacitorBank == BankSpec::defaultCapacitor());
-        }
+        QSettings ini(path, QSettings::IniFormat);
+        QVERIFY(LCNet::readSettings(ini).inductorBank ==
+                bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2"));
+        ini.setValue("banks/InductorValues", "0.05 0.1");
+        ini.setValue("banks/CapacitorRelays", "many");
+        const LCNet::Settings damaged = LCNet::readSettings(ini);
+        QVERIFY(damaged.inductorBank == BankSpec::defaultInductor() &&
+                damaged.capacitorBank == BankSpec::defaultCapacitor());
     }
 
     // Brute Force on 2 + 2 relays against every setting evaluated here, in
@@ -218,19 +209,13 @@ private slots:
                 };
                 int count = 0, bestT = -1, bestI = -1, bestJ = -1;
                 double best = HUGE_VAL;
-                bool matched = false;
-                for (int t = 0; t < 2 && !matched; ++t) {
-                    for (int i = 0, j = 0; i < 128;) {
+                for (int t = 0; t < 2 && !(best < 1.1); ++t)
+                    for (int i = 0, j = 0;;) {
                         ++count;
                         const double s = swr(t, i, j);
-                        if (s < best) {
+                        if (s < best)
                             best = s, bestT = t, bestI = i, bestJ = j;
-                            if (s < 1.1) {
-                                matched = true;
-                                break;
-                            }
-                        }
-                        if (i == 127)
+                        if (best < 1.1 || i == 127)
                             break;
                         if (swr(t, i, std::min(j + 1, 127)) < s)
                             ++j;
@@ -239,12 +224,9 @@ private slots:
                         else
                             ++i;
                     }
-                }
                 const auto r = LCNet::smartTuneSearch(p);
-                QCOMPARE(r.evaluations, count);
-                QCOMPARE(r.matched, matched);
-                QCOMPARE(QList<int>() << int(r.type) << r.l << r.c, QList<int>()
-                                                                        << bestT << bestI << bestJ);
+                QCOMPARE((QList<int>{r.evaluations, r.matched, int(r.type), r.l, r.c}),
+                         (QList<int>{count, best < 1.1, bestT, bestI, bestJ}));
             }
         }
     }

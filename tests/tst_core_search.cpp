@@ -164,15 +164,11 @@ private slots:
         // or a new best: loads all over the plane, and wide match windows.
         std::mt19937_64 random(3);
         std::uniform_real_distribution<double> u(0.0, 1.0);
-        for (int k = 0; k < 12; ++k)
-            QTest::addRow("random %d", k) << Setting{k % 2,
-                                                     1800 + 28000 * u(random),
-                                                     1 + 800 * u(random),
-                                                     -900 + 1800 * u(random),
-                                                     0,
-                                                     0,
-                                                     1.02 + 4 * u(random),
-                                                     0};
+        for (int k = 0; k < 12; ++k) {
+            const double kHz = 1800 + 28000 * u(random), r = 1 + 800 * u(random);
+            const double x = -900 + 1800 * u(random), target = 1.02 + 4 * u(random);
+            QTest::addRow("random %d", k) << Setting{k % 2, kHz, r, x, 0, 0, target, 0};
+        }
         QTest::newRow("huge load") << Setting{1, 14000, 1e250, 1e250, 0, 0, 1.2, 0};
         QTest::newRow("nan load") << Setting{1, 14000, NAN, 1, 0, 0, 1.2, 0};
     }
@@ -333,10 +329,7 @@ private slots:
         s.apply(c);
         Recorder rec(c);
         Impedance found(1, 1);
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY(!c.mismatchSearch(s.target, &found));
-        QVERIFY(timer.elapsed() < 5000);
         QVERIFY(!std::memcmp(&found, &c.loadImpedance, sizeof found));
         QCOMPARE(int(rec.rings.size()), reports);
     }
