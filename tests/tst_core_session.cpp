@@ -45,10 +45,9 @@ private slots:
         Session back;
         QVERIFY2(LCNet::readSessionFile(path, &back, &error), qPrintable(error));
         QVERIFY(std::signbit(back.load.R) && back.load.R == 0 && back.load.X == -HUGE_VAL);
-        QCOMPARE(back.frequency, 1234567.891);
-        QCOMPARE(back.inductance, 0.1 + 0.2);
-        QVERIFY(std::isnan(back.capacitance));
-        QCOMPARE(back.netType, Calculator::CTrx);
+        // Exactly: a fuzzy comparison would take 0.3 for 0.1 + 0.2.
+        QVERIFY(back.frequency == 1234567.891 && back.inductance == 0.1 + 0.2 &&
+                std::isnan(back.capacitance) && back.netType == Calculator::CTrx);
         QCOMPARE(LCNet::sessionToJson(back), LCNet::sessionToJson(s));
 
         // Into a calculator: settings and operating point, with a signal.
@@ -66,7 +65,9 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
         const QByteArray whole = LCNet::sessionToJson(unusual());
-        QTest::newRow("truncated") << whole.left(whole.size() / 2) << "x.vorlap:";
+        // A truncated file names the line where it breaks off.
+        const QByteArray cut = whole.left(whole.indexOf("\"settings\""));
+        QTest::newRow("truncated") << cut << QString("x.vorlap:%1:").arg(cut.count('\n') + 1);
         QTest::newRow("empty") << QByteArray() << "not a session";
         QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "not a session";
         QTest::newRow("foreign") << QByteArray(R"({"name": "something else"})")
@@ -94,17 +95,6 @@ private slots:
         QVERIFY(!LCNet::sessionFromJson(content, "x.vorlap", &s, &error));
         QVERIFY2(error.startsWith("x.vorlap") && error.contains(expected), qPrintable(error));
         QCOMPARE(s.frequency, 42.0);
-    }
-
-    // A truncated file names the line where it breaks off.
-    void truncatedNamesItsLine()
-    {
-        const QByteArray whole = LCNet::sessionToJson(unusual());
-        const int cut = whole.indexOf("\"settings\"");
-        QString error;
-        QVERIFY(!LCNet::sessionFromJson(whole.left(cut), "x.vorlap", nullptr, &error));
-        const int line = int(whole.left(cut).count('\n')) + 1;
-        QVERIFY2(error.startsWith(QString("x.vorlap:%1:").arg(line)), qPrintable(error));
     }
 
     void unwritableTarget()
