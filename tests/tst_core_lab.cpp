@@ -205,7 +205,7 @@ private slots:
         range.seed = 1;
         const LCNet::LabLoad first = LCNet::generateLabCorpus(range)[0];
         QCOMPARE(first.z, Impedance(10.65296335852409, -44.024044392977459));
-        QCOMPARE(first.frequencyKHz, 4830.7762967272729);
+        QVERIFY(first.frequencyKHz == 4830.7762967272729);
         range.seed = 2;
         QVERIFY(LCNet::generateLabCorpus(range)[0].z != first.z);
 
@@ -259,22 +259,22 @@ private slots:
     {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QString>("error"); // empty: read
-        QTest::newRow("good") << QByteArray("\xEF\xBB\xBF"
-                                            "Frequency_kHz, R, X\r\n\r\n14000,20,100\r\n"
-                                            "3500, 5, -20\n")
-                              << QString();
-        QTest::newRow("no header") << QByteArray("14000,20,100\n") << "f.csv:1: the first";
-        QTest::newRow("empty") << QByteArray("\n\n") << "f.csv:1: the header";
-        QTest::newRow("no loads") << QByteArray("frequency_khz,r,x\n") << "f.csv:1: no loads";
-        QTest::newRow("fields") << QByteArray("frequency_khz,r,x\n1,2,3\n\n1,2\n")
-                                << "f.csv:4: expected 3 values";
-        QTest::newRow("text") << QByteArray("frequency_khz,r,x\n1,abc,3\n")
-                              << "f.csv:2: r \"abc\" is not a number";
-        QTest::newRow("inf") << QByteArray("frequency_khz,r,x\n1,2,inf\n")
-                             << "f.csv:2: x \"inf\" is not finite";
-        QTest::newRow("zero frequency")
-            << QByteArray("frequency_khz,r,x\n0,2,3\n") << "f.csv:2: the frequency";
+        auto row = [](const char *name, const char *text, const char *error) {
+            QTest::newRow(name) << QByteArray(text) << QString::fromLatin1(error);
+        };
+        row("good",
+            "\xEF\xBB\xBF"
+            "Frequency_kHz, R, X\r\n\r\n14000,20,100\r\n3500, 5, -20\n",
+            "");
+        row("no header", "14000,20,100\n", "f.csv:1: the first");
+        row("empty", "\n\n", "f.csv:1: the header");
+        row("no loads", "frequency_khz,r,x\n", "f.csv:1: no loads");
+        row("fields", "frequency_khz,r,x\n1,2,3\n\n1,2\n", "f.csv:4: expected 3 values");
+        row("text", "frequency_khz,r,x\n1,abc,3\n", "f.csv:2: r \"abc\" is not a number");
+        row("inf", "frequency_khz,r,x\n1,2,inf\n", "f.csv:2: x \"inf\" is not finite");
+        row("zero frequency", "frequency_khz,r,x\n0,2,3\n", "f.csv:2: the frequency");
     }
+    // A refused file leaves the loads as they were.
     void corpusFiles()
     {
         QFETCH(QByteArray, text);
@@ -283,13 +283,10 @@ private slots:
         QString why;
         QCOMPARE(LCNet::parseLabCorpusCsv(text, QStringLiteral("f.csv"), &loads, &why),
                  error.isEmpty());
-        if (error.isEmpty()) {
-            QCOMPARE(int(loads.size()), 2);
-            QVERIFY(loads[1].frequencyKHz == 3500 && loads[1].z == Impedance(5, -20));
-        } else {
-            QVERIFY2(why.startsWith(error), qPrintable(why));
-            QCOMPARE(int(loads.size()), 1);
-        }
+        QVERIFY2(error.isEmpty() ? loads.size() == 2 && loads[1].frequencyKHz == 3500 &&
+                                       loads[1].z == Impedance(5, -20)
+                                 : why.startsWith(error) && loads.size() == 1,
+                 qPrintable(why));
     }
 
     void runFiguresAndExports()
