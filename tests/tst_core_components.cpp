@@ -90,8 +90,7 @@ private slots:
             const LCNet::PowerFigures f = c->powerFigures();
             const Circuit ref = solve(trx, kHz, uH, pF, qL, qC, {load.R, load.X}, 100);
             if (ideal) {
-                QCOMPARE(f.efficiency, 1.0);
-                QCOMPARE(f.powerLoad, f.powerIn);
+                QVERIFY(f.efficiency == 1.0 && f.powerLoad == f.powerIn);
                 // No zero resistance is added on the way: today's bits.
                 const Impedance z = c->inputImpedance();
                 const Impedance plain =

@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(LCNet::findLabAlgorithm("smart")->run(p).readings, w.evaluations + w.probes);
         for (const LabOutcome &r : runAll(p)) {
             QVERIFY(!r.matched && r.readings <= 32);
-            QCOMPARE(r.swr, windowSWR(p, 14000, Calculator::CAntenna, 2, 2));
+            QVERIFY(r.swr == windowSWR(p, 14000, Calculator::CAntenna, 2, 2));
         }
 
         // The default banks: Brute Force's 2 x 256 x 256, and Smart Tune's
@@ -302,8 +302,8 @@ private slots:
         QVERIFY(r.complete && control.done == 12);
         QCOMPARE(r.algorithms, QStringList({"valley", "brute"}));
         for (int k = 0; k < 12; ++k) {
-            QCOMPARE(r.bestSWR[size_t(k)], r.outcome(k, 1).swr);
-            QVERIFY(!(r.outcome(k, 0).swr < r.bestSWR[size_t(k)]));
+            QVERIFY(r.bestSWR[size_t(k)] == r.outcome(k, 1).swr &&
+                    !(r.outcome(k, 0).swr < r.bestSWR[size_t(k)]));
         }
         control.cancel = true;
         QVERIFY(!LCNet::runLab(base, loads, {"smart"}, &control).complete);
