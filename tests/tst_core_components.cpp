@@ -97,7 +97,7 @@ private slots:
                     LCNet::networkInput(c->netType, kHz * 1e3, uH * 1e-6, pF * 1e-12, load);
                 QVERIFY(!std::memcmp(&z, &plain, sizeof z) && !std::memcmp(&f.zIn, &z, sizeof z));
             }
-            QCOMPARE(f.swr, c->currentSWR());
+            QVERIFY(f.swr == c->currentSWR());
             // The watts balance, and the load's share agrees with its own
             // current; what enters is P (1 - |Γ|²), the source's current.
             QVERIFY(close(f.powerIn, f.powerLoad + f.lossL + f.lossC, 1e-12));
@@ -146,9 +146,9 @@ private slots:
         // The lossy best is the lowest SWR of the lossy grid.
         std::vector<double> trx(256 * 256);
         LCNet::swrGrid(problem, Calculator::CTrx, trx.data());
-        QCOMPARE(LCNet::bruteForceSearch(problem).swr,
-                 std::min(*std::min_element(grid.begin(), grid.end()),
-                          *std::min_element(trx.begin(), trx.end())));
+        QVERIFY(LCNet::bruteForceSearch(problem).swr ==
+                std::min(*std::min_element(grid.begin(), grid.end()),
+                         *std::min_element(trx.begin(), trx.end())));
         // Loads through the present setting, as the Z chart asks for them.
         const double r[5] = {0, 1e-9, 50, 300, -20}, x[5] = {100, 0, 0, -400, 5};
         double out[5];
