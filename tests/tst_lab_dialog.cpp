@@ -95,33 +95,17 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("says");
-        QTest::newRow("max SWR") << "edtMaxSWR"
-                                 << "abc"
-                                 << "maximum SWR";
-        QTest::newRow("max SWR 1") << "edtMaxSWR"
-                                   << "1"
-                                   << "maximum SWR";
-        QTest::newRow("seed") << "edtSeed"
-                              << "-1"
-                              << "seed";
-        QTest::newRow("huge seed") << "edtSeed"
-                                   << "9007199254740992"
-                                   << "seed";
-        QTest::newRow("frequency") << "edtFrequency"
-                                   << "inf"
-                                   << "frequency";
-        QTest::newRow("range") << "edtLowKHz"
-                               << "40000"
-                               << "range";
-        QTest::newRow("low SWR") << "edtLowSWR"
-                                 << "nan"
-                                 << "Low SWR";
-        QTest::newRow("file") << "edtFile"
-                              << "/no/such/loads.csv"
-                              << "/no/such/loads.csv";
-        QTest::newRow("no search") << ""
-                                   << ""
-                                   << "search";
+        const char *rows[][4] = {{"max SWR", "edtMaxSWR", "abc", "maximum SWR"},
+                                 {"max SWR 1", "edtMaxSWR", "1", "maximum SWR"},
+                                 {"seed", "edtSeed", "-1", "seed"},
+                                 {"huge seed", "edtSeed", "9007199254740992", "seed"},
+                                 {"frequency", "edtFrequency", "inf", "frequency"},
+                                 {"range", "edtLowKHz", "40000", "range"},
+                                 {"low SWR", "edtLowSWR", "nan", "Low SWR"},
+                                 {"file", "edtFile", "/no/such/loads.csv", "/no/such/loads.csv"},
+                                 {"no search", "", "", "search"}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[1] << row[2] << row[3];
     }
     void badInputStartsNothing()
     {
