@@ -1,5 +1,6 @@
 // The band sweep window: plot mapping, a file swept and plotted, a point
-// handed to the main window, export, cancel and close during a run.
+// handed to the main window, refused files and saves, export, cancel and
+// close during a run.
 #include "lcnet.h"
 #include "sweepdialog.h"
 #include "sweepplot.h"
@@ -14,8 +15,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cmath>
 
 namespace
 {
