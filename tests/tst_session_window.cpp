@@ -121,8 +121,8 @@ private slots:
         QCOMPARE(folder, dir.path());
         QCOMPARE(status(), "Opened " + path);
         QCOMPARE(now(), saved);
-        QVERIFY(find<QLineEdit>("edtFreq")->text() == "7100" && c->text() == "470.5");
-        QVERIFY(find<QSlider>("horizontalSlider")->value() == 37 &&
+        QVERIFY(find<QLineEdit>("edtFreq")->text() == "7100" && c->text() == "470.5" &&
+                find<QSlider>("horizontalSlider")->value() == 37 &&
                 find<QRadioButton>("rbCL")->isChecked());
         QCOMPARE(find<QLabel>("lblSWR")->text(), swr);
         // The session is the user's work, not the user's settings.
@@ -158,34 +158,25 @@ private slots:
         QCOMPARE(window->findChildren<SweepDialog *>().size(), 1);
     }
 
+    // Why a file is refused is the reader's business; the window says so
+    // with the file's name, and changes nothing.
     void refusedFilesChangeNothing()
     {
         const QByteArray good = LCNet::sessionToJson(Session());
-        QByteArray newer = good;
-        newer.replace("\"version\": 1", "\"version\": 2");
-        const struct {
-            const char *name;
-            QByteArray content;
-            const char *reason;
-        } files[] = {{"cut.vorlap", good.left(good.size() / 2), "damaged or truncated"},
-                     {"newer.vorlap", newer, "newer version"},
-                     {"foreign.vorlap", "{\"format\": \"other\"}", "not a session file"}};
+        const QString cut = dir.filePath("cut.vorlap"), newer = dir.filePath("newer.vorlap");
+        write(cut, good.left(good.size() / 2));
+        write(newer, QByteArray(good).replace("\"version\": 1", "\"version\": 2"));
         find<QLineEdit>("edtRLoad")->setText("33");
         const QByteArray before = now();
-        for (const auto &file : files) {
-            const QString path = dir.filePath(file.name);
-            write(path, file.content);
-            QString text;
-            closeMessage(&text);
-            QVERIFY(!window->openSession(path));
-            QVERIFY2(text.contains(path) && text.contains(file.reason), qPrintable(text));
-            QCOMPARE(status(), "Could not open " + path);
-            QCOMPARE(now(), before);
-        }
-        // A dropped one as well, once the drop is over.
         QString text;
+        closeMessage(&text);
+        QVERIFY(!window->openSession(cut));
+        QVERIFY2(text.contains(cut) && text.contains("damaged or truncated"), qPrintable(text));
+        QCOMPARE(status(), "Could not open " + cut);
+        QCOMPARE(now(), before);
+        // A dropped one as well, once the drop is over.
         auto seen = closeMessage(&text);
-        drop(dir.filePath("newer.vorlap"));
+        drop(newer);
         QTRY_VERIFY(*seen);
         QVERIFY(text.contains("newer version"));
         QCOMPARE(now(), before);
