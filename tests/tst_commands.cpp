@@ -56,6 +56,12 @@ class TestCommands : public QObject, WindowTest
 
     QString log() { return find<QTextEdit>("teLog")->toPlainText(); }
     void click(const char *button) { find<QPushButton>(button)->click(); }
+    // Clicks `button`, whose prompt is answered with `text` (null: cancelled).
+    void ask(const char *button, const QString &text, QString *initial = nullptr)
+    {
+        answerPrompt(text, initial);
+        click(button);
+    }
     // The settings dialog, changed by `edit`, then closed with `button`.
     void runSettings(const std::function<void(QWidget *)> &edit,
                      QDialogButtonBox::StandardButton button = QDialogButtonBox::Ok)
@@ -165,14 +171,12 @@ private slots:
         find<QSlider>("horizontalSlider_2")->setValue(12);
         calc()->impedanceStep = 1.0;
         QString initial;
-        answerPrompt(QString(), &initial);
         find<QTextEdit>("teLog")->clear();
-        click("btnFindZLoad");
+        ask("btnFindZLoad", QString(), &initial);
         const QString shown = find<QLabel>("lblSWR")->text();
         QCOMPARE(initial, shown.mid(3, shown.size() - 7));
         QVERIFY(log().isEmpty());
-        answerPrompt("1.5");
-        click("btnFindZLoad");
+        ask("btnFindZLoad", "1.5");
         QCOMPARE(find<QLineEdit>("edtRLoad")->text(), QString("16"));
         QCOMPARE(calc()->loadImpedance, LCNet::Impedance(16, 104));
         QCOMPARE(log(), QString("Z Load Found: R=16 X=104"));
@@ -181,8 +185,7 @@ private slots:
 
         // An answer that is no number is a target of 0, which no load meets.
         calc()->numberOfRings = 50;
-        answerPrompt("abc");
-        click("btnFindZLoad");
+        ask("btnFindZLoad", "abc");
         QVERIFY(log().endsWith("Z Load not found!"));
         QCOMPARE(find<QLineEdit>("edtRLoad")->text(), QString("16"));
     }
@@ -199,8 +202,7 @@ private slots:
                 progress->cancel();
         });
         // A target nothing meets: the whole default walk would take seconds.
-        answerPrompt("1e9");
-        click("btnFindZLoad");
+        ask("btnFindZLoad", "1e9");
         QVERIFY(blocked);
         QCOMPARE(log(), QString("Z Load not found!"));
         QCOMPARE(find<QLineEdit>("edtRLoad")->text(), QString("20"));
@@ -209,10 +211,9 @@ private slots:
 
         // Closed during the search: the window closes once it has ended.
         QTimer::singleShot(300, &scope, [&] { window->close(); });
-        answerPrompt("1e9");
         QElapsedTimer clock;
         clock.start();
-        click("btnFindZLoad");
+        ask("btnFindZLoad", "1e9");
         QVERIFY(clock.elapsed() < 3000);
         QVERIFY(!window->isVisible());
         QCOMPARE(calc()->loadImpedance, LCNet::Impedance(20, 100));
@@ -221,8 +222,7 @@ private slots:
     void antennaThroughACable()
     {
         QString initial;
-        answerPrompt("10", &initial);
-        click("btnCalcZAnt");
+        ask("btnCalcZAnt", "10", &initial);
         QCOMPARE(initial, QString("10"));
         // The line equations with γl = α + jβ, solved for the far end.
         const cplx zn(20, 100);
@@ -247,19 +247,16 @@ private slots:
                      .arg(-10 * std::log10(1 - pRef / 100)));
         QVERIFY(log().startsWith("Antenna estimation\n"));
         // A length that is no number is no cable: the load itself.
-        answerPrompt("abc");
-        click("btnCalcZAnt");
+        ask("btnCalcZAnt", "abc");
         QVERIFY(window->lastReport().contains("<td>R=20 X=100</td>"));
         const QString before = log();
-        answerPrompt(QString());
-        click("btnCalcZAnt");
+        ask("btnCalcZAnt", QString());
         QCOMPARE(log(), before);
 
         // A lossy line: 2 dB per 100 m at 10 MHz, over 10 m, growing with
         // the root of f.
         calc()->cable = {"rg213", 50, 2.0};
-        answerPrompt("10");
-        click("btnCalcZAnt");
+        ask("btnCalcZAnt", "10");
         const QString report = window->lastReport();
         QCOMPARE(report.count("<tr>"), 8);
         const double loss = 2.0 * 0.1 * std::sqrt(14.0 / 10.0);
@@ -272,8 +269,7 @@ private slots:
         QVERIFY(std::abs(reported(report, "SWR antenna</td><td>") / swrOf(lossy) - 1) < 1e-5);
         QVERIFY(std::abs(reported(report, "SWR tuner</td><td>") / swrOf(zn) - 1) < 1e-5);
         // Over 30 m the line returns less than the tuner sees reflected.
-        answerPrompt("30");
-        click("btnCalcZAnt");
+        ask("btnCalcZAnt", "30");
         QVERIFY(reported(window->lastReport(), "<td>R=") < 0);
         QVERIFY(window->lastReport().contains("<td>No passive antenna gives this load"));
     }
