@@ -423,6 +423,9 @@ private slots:
         auto *sweep = window->findChild<SweepDialog *>();
         QTRY_VERIFY_WITH_TIMEOUT(!sweep->isRunning(), 20000);
         const LCNet::SweepPoint p = sweep->result().points.at(7);
+        // From the other configuration, so that taking the point's shows.
+        calc()->setNetType(p.type == LCNet::Calculator::CTrx ? LCNet::Calculator::CAntenna
+                                                             : LCNet::Calculator::CTrx);
         emit sweep->pointChosen(p.frequencyKHz, p.load, p.l, p.c, p.type);
         QVERIFY(calc()->frequency == p.frequencyKHz && calc()->loadImpedance == p.load &&
                 calc()->inductance == p.l && calc()->capacitance == p.c &&
