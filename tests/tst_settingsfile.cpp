@@ -23,8 +23,6 @@ private slots:
         QTest::newRow("build tree, base name up to the first dot") << "build/app/tuner.test.exe"
                                                                    << ""
                                                                    << "build/app/tuner.ini";
-        QTest::newRow("installed under /usr") << "usr/bin/vorlap"
-                                              << "usr" + entry << "config/vorlap.ini";
         QTest::newRow("installed under a home prefix, folder writable")
             << "home/.local/bin/vorlap"
             << "home/.local" + entry << "config/vorlap.ini";
