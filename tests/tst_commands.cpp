@@ -7,19 +7,6 @@
 #include "lcmatrixitem.h"
 #include "sweepdialog.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QGraphicsView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QSlider>
-#include <QTextEdit>
-
 namespace
 {
 
@@ -42,10 +29,8 @@ const QString tuned =
 double reported(const QString &report, const QString &key)
 {
     const int at = report.indexOf(key);
-    if (at < 0)
-        return qQNaN();
     const QString rest = report.mid(at + key.size());
-    return rest.left(rest.indexOf(QRegularExpression("[^0-9.e+-]"))).toDouble();
+    return at < 0 ? qQNaN() : rest.left(rest.indexOf(QRegularExpression("[^0-9.e+-]"))).toDouble();
 }
 
 } // namespace
@@ -75,11 +60,7 @@ class TestCommands : public QObject, WindowTest
     }
 
 private slots:
-    void init()
-    {
-        removeSettingsFile();
-        start();
-    }
+    void init() { startClean(); }
     void cleanup()
     {
         stop();
@@ -232,6 +213,7 @@ private slots:
             return 50.0 * (zn - 50.0 * t) / (50.0 - zn * t);
         };
         const cplx za = farEnd(0);
+        auto n = [](double x) { return QString::number(x); };
         const double swr = swrOf(za), pRef = 100 * std::pow((swr - 1) / (swr + 1), 2);
         QVERIFY(qAbs(swr - 12.822) < 1e-3);
         QCOMPARE(window->lastReport(),
@@ -240,11 +222,8 @@ private slots:
                          "<tr><td align=center>SWR</td><td>%3</td></tr>"
                          "<tr><td align=center>PRef</td><td>%4 of 100W</td></tr>"
                          "<tr><td align=center>TL</td><td>%5 dB</td></tr></table>")
-                     .arg(za.real())
-                     .arg(za.imag())
-                     .arg(swr)
-                     .arg(pRef)
-                     .arg(-10 * std::log10(1 - pRef / 100)));
+                     .arg(n(za.real()), n(za.imag()), n(swr), n(pRef),
+                          n(-10 * std::log10(1 - pRef / 100))));
         QVERIFY(log().startsWith("Antenna estimation\n"));
         // A length that is no number is no cable: the load itself.
         ask("btnCalcZAnt", "abc");
@@ -262,12 +241,14 @@ private slots:
         const double loss = 2.0 * 0.1 * std::sqrt(14.0 / 10.0);
         QVERIFY(report.contains("<td align=center>Cable</td><td>RG-213, 50 Ohm</td>"));
         QVERIFY(report.contains(QString("<td>%1 dB matched, 10 m at 14000 kHz</td>").arg(loss)));
+        // The far end's load, and the SWR on the line at either end.
         const cplx lossy = farEnd(loss);
-        QVERIFY(std::abs(reported(report, "<td>R=") / lossy.real() - 1) < 1e-5);
-        QVERIFY(std::abs(reported(report, " X=") / lossy.imag() - 1) < 1e-5);
-        // The SWR on the line at either end.
-        QVERIFY(std::abs(reported(report, "SWR antenna</td><td>") / swrOf(lossy) - 1) < 1e-5);
-        QVERIFY(std::abs(reported(report, "SWR tuner</td><td>") / swrOf(zn) - 1) < 1e-5);
+        const std::pair<const char *, double> figures[] = {{"<td>R=", lossy.real()},
+                                                           {" X=", lossy.imag()},
+                                                           {"SWR antenna</td><td>", swrOf(lossy)},
+                                                           {"SWR tuner</td><td>", swrOf(zn)}};
+        for (const auto &[key, value] : figures)
+            QVERIFY2(std::abs(reported(report, key) / value - 1) < 1e-5, key);
         // Over 30 m the line returns less than the tuner sees reflected.
         ask("btnCalcZAnt", "30");
         QVERIFY(reported(window->lastReport(), "<td>R=") < 0);

@@ -12,8 +12,9 @@ class TestHelpDialog : public QObject
     Q_OBJECT
 
 private slots:
-    // A fixed size around its picture; the title reads under a dark palette.
-    void fixedSizePictureAndTitle()
+    // A fixed size around its picture; the title reads under a dark palette;
+    // OK and Escape close it.
+    void sizePictureTitleAndButtons()
     {
         QApplication::setStyle(QStringLiteral("Fusion"));
         const QPalette light = QApplication::palette();
@@ -27,12 +28,7 @@ private slots:
         QVERIFY2(title >= 4.5, qPrintable(QString::number(title)));
         QCOMPARE(dlg.size(), QSize(768, 340));
         QCOMPARE(dlg.findChild<QLabel *>("label")->pixmap().size(), QSize(728, 223));
-    }
 
-    void okAndEscapeClose()
-    {
-        HelpDialog dlg;
-        dlg.show();
         dlg.findChild<QDialogButtonBox *>("buttonBox")->button(QDialogButtonBox::Ok)->click();
         QVERIFY(!dlg.isVisible() && dlg.result() == QDialog::Accepted);
         dlg.show();

@@ -3,17 +3,6 @@
 #include "contrast.h"
 #include "windowtest.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSettings>
-#include <QSlider>
-
 class TestMainWindow : public QObject, WindowTest
 {
     Q_OBJECT
@@ -77,30 +66,30 @@ private slots:
 
     void typingNeverLosesTheValue_data()
     {
-        QTest::addColumn<QByteArray>("edit");
+        QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<double>("applied");
         QTest::addColumn<QString>("shown");
         for (const char *edit : {"edtRLoad", "edtXLoad", "edtFreq"}) {
             // Each text passes through one that is no number yet: "-", ".", "1e".
-            QTest::addRow("%s -25", edit) << QByteArray(edit) << "-25" << -25.0 << "-25";
-            QTest::addRow("%s .5", edit) << QByteArray(edit) << ".5" << 0.5 << "0.5";
-            QTest::addRow("%s 1e3", edit) << QByteArray(edit) << "1e3" << 1000.0 << "1000";
+            QTest::addRow("%s -25", edit) << QString(edit) << "-25" << -25.0 << "-25";
+            QTest::addRow("%s .5", edit) << QString(edit) << ".5" << 0.5 << "0.5";
+            QTest::addRow("%s 1e3", edit) << QString(edit) << "1e3" << 1000.0 << "1000";
             QTest::addRow("%s ten digits", edit)
-                << QByteArray(edit) << "1234567.891" << 1234567.891 << "1234567.891";
+                << QString(edit) << "1234567.891" << 1234567.891 << "1234567.891";
         }
-        QTest::newRow("abc") << QByteArray("edtXLoad") << "abc" << 100.0 << "100";
-        QTest::newRow("overflow") << QByteArray("edtXLoad") << "1e400" << qInf() << "inf";
-        QTest::newRow("negative zero") << QByteArray("edtRLoad") << "-0" << -0.0 << "-0";
+        QTest::newRow("abc") << QString("edtXLoad") << "abc" << 100.0 << "100";
+        QTest::newRow("overflow") << QString("edtXLoad") << "1e400" << qInf() << "inf";
+        QTest::newRow("negative zero") << QString("edtRLoad") << "-0" << -0.0 << "-0";
     }
     void typingNeverLosesTheValue()
     {
-        QFETCH(QByteArray, edit);
+        QFETCH(QString, edit);
         QFETCH(QString, typed);
         QFETCH(double, applied);
         QFETCH(QString, shown);
         startActive();
-        auto *field = find<QLineEdit>(edit.constData());
+        auto *field = find<QLineEdit>(qPrintable(edit));
         auto value = [&] {
             return edit == "edtFreq"    ? calc()->frequency
                    : edit == "edtXLoad" ? calc()->loadImpedance.X
@@ -143,9 +132,9 @@ private slots:
         startActive();
         auto *cmbL = find<QComboBox>("cmbL");
         cmbL->setFocus();
-        cmbL->lineEdit()->selectAll();
-        QTest::keyClicks(cmbL->lineEdit(), "13.2571234");
-        QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
+        QLineEdit *typed = cmbL->lineEdit();
+        typed->selectAll();
+        QTest::keyClicks(typed, "13.2571234\r");
         QCOMPARE(calc()->inductance, 13.2571234);
         QCOMPARE(cmbL->count(), 256);
         // A later recalculation neither rounds it, clears it nor drags it to step 0.
@@ -153,13 +142,12 @@ private slots:
         QCOMPARE(cmbL->currentText(), QString("13.2571234"));
         QVERIFY(find<QSlider>("horizontalSlider")->value() != 0);
         // A text that is no number keeps the value; leaving applies a typed one.
-        cmbL->lineEdit()->selectAll();
-        QTest::keyClicks(cmbL->lineEdit(), "abc");
-        QTest::keyClick(cmbL->lineEdit(), Qt::Key_Return);
+        typed->selectAll();
+        QTest::keyClicks(typed, "abc\r");
         QCOMPARE(calc()->inductance, 13.2571234);
         QCOMPARE(cmbL->currentText(), QString("13.2571234"));
-        cmbL->lineEdit()->selectAll();
-        QTest::keyClicks(cmbL->lineEdit(), "0.6");
+        typed->selectAll();
+        QTest::keyClicks(typed, "0.6");
         find<QLineEdit>("edtFreq")->setFocus();
         QCOMPARE(calc()->inductance, 0.6);
         QCOMPARE(find<QSlider>("horizontalSlider")->value(), 7);
@@ -229,21 +217,18 @@ private slots:
         find<QComboBox>("cmbC")->setCurrentText("180");
         find<QPushButton>("btnCalcZIn")->click();
         const LossyFigures f = lossyFigures(false, 14000, 1.65, 180, 80, 400, 100, cplx(20, 100));
-        // Shown to three digits (the efficiency to 0.1 %).
-        auto near = [](const QString &shown, double value) {
-            return std::abs(shown.toDouble() - value) <= 0.005 * std::abs(value) + 1e-12;
+        // Shown to three digits (the efficiency to 0.1 %), each in its unit.
+        auto near = [&](const char *label, int word, double value, double tolerance,
+                        const char *unit) {
+            const QString shown = text(label);
+            const double error = std::abs(shown.section(' ', word, word).toDouble() - value);
+            QVERIFY2(shown.endsWith(unit) && error <= tolerance, qPrintable(shown));
         };
-        const QStringList eff = text("lblEfficiency").split(' ');
-        QVERIFY2(eff.size() == 2 && eff[1] == "%" &&
-                     std::abs(eff[0].toDouble() - 100 * f.efficiency) <= 0.05,
-                 qPrintable(text("lblEfficiency")));
-        const QStringList loss = text("lblLossLC").split(' ');
-        QVERIFY2(loss.size() == 4 && near(loss[0], f.lossL) && near(loss[2], f.lossC),
-                 qPrintable(text("lblLossLC")));
-        QVERIFY2(near(text("lblCurrentL").section(' ', 0, 0), f.currentL),
-                 qPrintable(text("lblCurrentL")));
-        QVERIFY2(near(text("lblVoltageC").section(' ', 0, 0), f.voltageCPeak),
-                 qPrintable(text("lblVoltageC")));
+        near("lblEfficiency", 0, 100 * f.efficiency, 0.05, " %");
+        near("lblLossLC", 0, f.lossL, 0.005 * f.lossL, " W");
+        near("lblLossLC", 2, f.lossC, 0.005 * f.lossC, " W");
+        near("lblCurrentL", 0, f.currentL, 0.005 * f.currentL, " A");
+        near("lblVoltageC", 0, f.voltageCPeak, 0.005 * f.voltageCPeak, " V pk");
         // They fit beside the legend, at the window's width, without moving
         // the form below; every text is whole.
         QCOMPARE(find<QWidget>("groupBox")->y(), formTop);
@@ -265,7 +250,8 @@ private slots:
         calc()->components.power = 1000; // ten times the power: the same figures fit no rating
         find<QPushButton>("btnCalcZIn")->click();
         QVERIFY(find<QLabel>("lblCurrentL")->styleSheet().contains("rgb(192, 0, 0)"));
-        QVERIFY(near(text("lblVoltageC").section(' ', 0, 0), std::sqrt(10.0) * f.voltageCPeak));
+        near("lblVoltageC", 0, std::sqrt(10.0) * f.voltageCPeak,
+             0.005 * std::sqrt(10.0) * f.voltageCPeak, " V pk");
         const double onLight = textContrast(find<QLabel>("lblVoltageC")->grab().toImage());
         const QPalette light = QApplication::palette();
         QApplication::setPalette(darkPalette());
@@ -385,10 +371,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         QFETCH(QList<double>, read);
-        QFile file(MainWindow::settingsFilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        QVERIFY(writeFile(MainWindow::settingsFilePath(), content));
         start();
         QCOMPARE((QList<double>{calc()->lowSWR, double(calc()->bruteForce),
                                 double(calc()->smartTune), double(calc()->numberOfRings)}),
@@ -415,21 +398,16 @@ private slots:
         QVERIFY(!calc()->smartTune && calc()->bruteForce);
 
         // A path that is a folder can be neither read nor written.
-        window.reset();
-        removeSettingsFile();
+        stop();
         QVERIFY(QDir().mkpath(MainWindow::settingsFilePath()));
         start();
         QCOMPARE(calc()->lowSWR, 1.2);
 
         // A malformed line, typed in while the program runs, is rewritten
         // clean: that save succeeded.
-        window.reset();
-        removeSettingsFile();
+        stop();
         start();
-        QFile bad(MainWindow::settingsFilePath());
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("[matching\nLowSWR=1.4\n\x01=[\n");
-        bad.close();
+        QVERIFY(writeFile(MainWindow::settingsFilePath(), "[matching\nLowSWR=1.4\n\x01=[\n"));
         QVERIFY(window->writeSettings());
         QSettings clean(MainWindow::settingsFilePath(), QSettings::IniFormat);
         QCOMPARE(clean.status(), QSettings::NoError);

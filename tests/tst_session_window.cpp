@@ -4,19 +4,8 @@
 
 #include "sweepdialog.h"
 
-#include <QComboBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QRadioButton>
-#include <QSlider>
-#include <QTemporaryDir>
-#include <QTextDocument>
-#include <QTextEdit>
-#include <QUrl>
 
 using LCNet::Session;
 
@@ -31,11 +20,6 @@ class TestSessionWindow : public QObject, WindowTest
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void write(const QString &path, const QByteArray &content)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
     QString writeSession(const char *name, const Session &s = Session())
     {
@@ -78,11 +62,7 @@ class TestSessionWindow : public QObject, WindowTest
     }
 
 private slots:
-    void init()
-    {
-        removeSettingsFile();
-        start();
-    }
+    void init() { startClean(); }
     void cleanup() { stop(); }
 
     void roundTripThroughTheMenu()
@@ -164,8 +144,8 @@ private slots:
     {
         const QByteArray good = LCNet::sessionToJson(Session());
         const QString cut = dir.filePath("cut.vorlap"), newer = dir.filePath("newer.vorlap");
-        write(cut, good.left(good.size() / 2));
-        write(newer, QByteArray(good).replace("\"version\": 1", "\"version\": 2"));
+        QVERIFY(writeFile(cut, good.left(good.size() / 2)) &&
+                writeFile(newer, QByteArray(good).replace("\"version\": 1", "\"version\": 2")));
         find<QLineEdit>("edtRLoad")->setText("33");
         const QByteArray before = now();
         QString text;
@@ -209,22 +189,22 @@ private slots:
             QVERIFY(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"));
             QVERIFY2(pdf.size() > 2000 && pdf.size() < 200000, name);
         }
+        // Each failed save says which file and why.
+        auto refused = [&](bool saved, const QString &path) {
+            return !saved && status().startsWith("Could not save " + path + ": ");
+        };
         printer.setOutputFileName(dir.path());
-        QVERIFY(!window->printReport(&printer));
-        QVERIFY(status().startsWith("Could not save " + dir.path() + ": "));
+        QVERIFY(refused(window->printReport(&printer), dir.path()));
 
         // A failed save says why and keeps the previous file: one character
         // short of the longest file name, the temporary file's name cannot
         // be made beside it.
         const QString path = dir.filePath(QString(250, 'a') + ".pdf");
-        write(path, "previous");
-        QVERIFY(!window->saveSession(path));
-        QVERIFY(status().startsWith("Could not save " + path));
-        QVERIFY(!window->exportReport(path));
-        QVERIFY(status().startsWith("Could not save " + path + ": "));
+        QVERIFY(writeFile(path, "previous"));
+        QVERIFY(refused(window->saveSession(path), path));
+        QVERIFY(refused(window->exportReport(path), path));
         QCOMPARE(bytes(path), QByteArray("previous"));
-        QVERIFY(!window->exportReport(dir.path()));
-        QVERIFY(status().startsWith("Could not save " + dir.path() + ": "));
+        QVERIFY(refused(window->exportReport(dir.path()), dir.path()));
 
         auto seen = answerNextModal([](QWidget *modal) {
             QVERIFY(qobject_cast<QPrintDialog *>(modal));

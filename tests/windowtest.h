@@ -6,11 +6,9 @@
 #include "dialogdriver.h"
 #include "mainwindow.h"
 
-#include <QDir>
-#include <QFile>
-#include <QInputDialog>
-#include <QStatusBar>
+// The whole widget module, as every window test drives many kinds of widget.
 #include <QTest>
+#include <QtWidgets>
 
 #include <complex>
 #include <memory>
@@ -48,23 +46,23 @@ inline LossyFigures lossyFigures(bool cTrx, double kHz, double uH, double pF, do
 {
     const double w = 2.0 * M_PI * kHz * 1e3, xl = w * uH * 1e-6, xc = -1.0 / (w * pF * 1e-12);
     const cplx zl(xl / qL, xl), zc(-xc / qC, xc);
-    LossyFigures f;
     // C-Antenna: L in series, then C across the load; C-TRX: C across the
     // input, then L in series with the load.
     const cplx across = zc * load / (zc + load);
-    f.zIn = cTrx ? zc * (zl + load) / (zc + zl + load) : zl + across;
-    const double gamma = std::abs((f.zIn - 50.0) / (f.zIn + 50.0));
-    const double pIn = watts * (1 - gamma * gamma);
-    const double iIn = std::sqrt(pIn / f.zIn.real());
-    const cplx vC = cTrx ? iIn * f.zIn : iIn * across;
-    const cplx iL = cTrx ? vC / (zl + load) : cplx(iIn);
-    const cplx iLoad = cTrx ? iL : vC / load;
-    f.currentL = std::abs(iL);
-    f.voltageCPeak = std::sqrt(2.0) * std::abs(vC);
-    f.lossL = std::norm(iL) * zl.real();
-    f.lossC = std::norm(vC / zc) * zc.real();
-    f.efficiency = std::norm(iLoad) * load.real() / pIn;
-    return f;
+    const cplx zIn = cTrx ? zc * (zl + load) / (zc + zl + load) : zl + across;
+    const double pIn = watts * (1 - std::norm((zIn - 50.0) / (zIn + 50.0)));
+    const cplx iIn = std::sqrt(pIn / zIn.real());
+    const cplx vC = cTrx ? iIn * zIn : iIn * across;
+    const cplx iL = cTrx ? vC / (zl + load) : iIn;
+    const double efficiency = std::norm(cTrx ? iL : vC / load) * load.real() / pIn;
+    const double lossL = std::norm(iL) * zl.real(), lossC = std::norm(vC / zc) * zc.real();
+    return {zIn, efficiency, lossL, lossC, std::abs(iL), std::sqrt(2.0) * std::abs(vC)};
+}
+
+inline bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 inline void removeSettingsFile()
@@ -89,14 +87,12 @@ inline std::shared_ptr<bool> answerPrompt(const QString &text, QString *initial 
         const QFontMetrics title(titleFont);
         const int wanted = title.horizontalAdvance(modal->windowTitle()) + 4 * title.height();
         const int width = modal->width();
-        if (!prompt) {
-            modal->close();
-        } else if (text.isNull()) {
-            prompt->reject();
-        } else {
+        if (prompt && !text.isNull())
             prompt->setTextValue(text);
-            prompt->accept();
-        }
+        if (prompt)
+            prompt->done(text.isNull() ? QDialog::Rejected : QDialog::Accepted);
+        else
+            modal->close();
         QVERIFY2(width >= wanted, qPrintable(QString("%1 < %2").arg(width).arg(wanted)));
     });
 }
@@ -114,6 +110,12 @@ protected:
         if (!widget)
             qFatal("no widget %s", name);
         return widget;
+    }
+    // A window that reads no settings file a previous run may have left.
+    void startClean()
+    {
+        removeSettingsFile();
+        start();
     }
     void start()
     {
