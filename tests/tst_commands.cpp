@@ -305,9 +305,8 @@ private slots:
         click("btnCalcLC");
         QVERIFY(log().endsWith(
             QString("After 32768 iterations the best is: %1 configuration with L=%2 uH C=%3 pF")
-                .arg(bestTrx ? "C-TRX" : "\"C-Antenna\"")
-                .arg(bestL / 20.0)
-                .arg(10.0 * bestC)));
+                .arg(bestTrx ? "C-TRX" : "\"C-Antenna\"", QString::number(bestL / 20.0),
+                     QString::number(10.0 * bestC))));
         QCOMPARE(find<QSlider>("horizontalSlider")->value(), bestL);
         QCOMPARE(find<QSlider>("horizontalSlider_2")->value(), bestC);
 
@@ -326,19 +325,16 @@ private slots:
         calc()->bruteForce = false;
         click("btnCalcLC");
         const QString report = window->lastReport();
-        QVERIFY(report.startsWith(
-            "<table border=1 cellpadding=4><thead><tr><th>Config.</th><th>L [uH]</th>"
-            "<th>C [pF]</th><th>Z In [Ohm]</th><th>SWR</th><th>Eff. [%]</th>"
-            "<th>V(C) peak [V]</th><th>#Iterations</th></tr></thead>"));
+        QVERIFY(report.startsWith(QString(head).replace(
+            "<th>SWR</th>", "<th>SWR</th><th>Eff. [%]</th><th>V(C) peak [V]</th>")));
         // Smart Tune stops at its last match: the figures of that setting.
         const QString last = report.mid(report.lastIndexOf("<tr>"));
         QCOMPARE(reported(last, "<td>L="), calc()->inductance);
         const LossyFigures f =
             lossyFigures(calc()->netType == LCNet::Calculator::CTrx, 14000, calc()->inductance,
                          calc()->capacitance, 100, 1000, 100, cplx(20, 100));
-        QVERIFY2(std::abs(reported(last, "<td>Eff=") - 100 * f.efficiency) <= 0.05,
-                 qPrintable(last));
-        QVERIFY2(std::abs(reported(last, "<td>VC=") / f.voltageCPeak - 1) <= 0.005,
+        QVERIFY2(std::abs(reported(last, "<td>Eff=") - 100 * f.efficiency) <= 0.05 &&
+                     std::abs(reported(last, "<td>VC=") / f.voltageCPeak - 1) <= 0.005,
                  qPrintable(last));
     }
 
