@@ -257,8 +257,8 @@ private slots:
 
     // A 7 + 7 relay design entered in the dialog: lists, sliders, Brute
     // Force and the open L/C chart take its steps; the defaults bring every
-    // figure back.
-    void ownBanksThroughTheSettings()
+    // figure back. Then what OK, Cancel and a failed save do.
+    void settingsDialog()
     {
         find<QAction>("acnLCChart")->trigger();
         auto *chartView = window->findChild<LCChartDialog *>()->findChild<QGraphicsView *>();
@@ -277,6 +277,7 @@ private slots:
         };
         runSettings(design("7 + 7 relays, binary from 0.05 µH / 10 pF"));
         QCOMPARE(chartSteps(), size_t(128));
+        QVERIFY(QFile::exists(MainWindow::settingsFilePath()));
 
         // Pure binary banks: step i is i/20 uH and 10 i pF.
         auto *cmbL = find<QComboBox>("cmbL");
@@ -317,6 +318,31 @@ private slots:
         click("btnCalcLC");
         QVERIFY(log().endsWith("\nAfter 131072" + tuned));
         QCOMPARE(LCNet::LTable[size_t(cmbL->currentIndex())], 1.65);
+
+        // Values that six digits would round come back from OK unchanged.
+        calc()->lowSWR = 1.23456789;
+        calc()->impedanceStep = 0.1 + 0.2;
+        runSettings([](QWidget *dialog) {
+            QCOMPARE(dialog->findChild<QLineEdit *>("edtRings")->text(), QString("10000"));
+            dialog->findChild<QCheckBox *>("chkSmartTune")->setChecked(false);
+            dialog->findChild<QCheckBox *>("chkBruteForce")->setChecked(false);
+        });
+        QCOMPARE(status(), QString("Settings applied."));
+        QVERIFY(calc()->lowSWR == 1.23456789 && calc()->impedanceStep == 0.1 + 0.2);
+        click("btnCalcLC");
+        QVERIFY(log().contains("No algoritms enabled!"));
+
+        runSettings([](QWidget *d) { d->findChild<QLineEdit *>("edtLowSWR")->setText("7"); },
+                    QDialogButtonBox::Cancel);
+        QCOMPARE(calc()->lowSWR, 1.23456789);
+
+        // A file that cannot be written is said so, after applying.
+        QFile::remove(MainWindow::settingsFilePath());
+        QVERIFY(QDir().mkpath(MainWindow::settingsFilePath()));
+        runSettings([](QWidget *d) { d->findChild<QLineEdit *>("edtVelF")->setText("0.8"); });
+        QCOMPARE(calc()->velocityFactor, 0.8);
+        QCOMPARE(status(), QString("Settings applied, but they could not be saved to \"%1\"")
+                               .arg(MainWindow::settingsFilePath()));
     }
 
     void autoTuneReportWithLosses()
@@ -336,35 +362,6 @@ private slots:
         QVERIFY2(std::abs(reported(last, "<td>Eff=") - 100 * f.efficiency) <= 0.05 &&
                      std::abs(reported(last, "<td>VC=") / f.voltageCPeak - 1) <= 0.005,
                  qPrintable(last));
-    }
-
-    void settingsDialog()
-    {
-        // Values that six digits would round come back from OK unchanged.
-        calc()->lowSWR = 1.23456789;
-        calc()->impedanceStep = 0.1 + 0.2;
-        runSettings([](QWidget *dialog) {
-            QCOMPARE(dialog->findChild<QLineEdit *>("edtRings")->text(), QString("10000"));
-            dialog->findChild<QCheckBox *>("chkSmartTune")->setChecked(false);
-            dialog->findChild<QCheckBox *>("chkBruteForce")->setChecked(false);
-        });
-        QCOMPARE(status(), QString("Settings applied."));
-        QVERIFY(calc()->lowSWR == 1.23456789 && calc()->impedanceStep == 0.1 + 0.2);
-        QVERIFY(QFile::exists(MainWindow::settingsFilePath()));
-        click("btnCalcLC");
-        QVERIFY(log().contains("No algoritms enabled!"));
-
-        runSettings([](QWidget *d) { d->findChild<QLineEdit *>("edtLowSWR")->setText("7"); },
-                    QDialogButtonBox::Cancel);
-        QCOMPARE(calc()->lowSWR, 1.23456789);
-
-        // A file that cannot be written is said so, after applying.
-        QFile::remove(MainWindow::settingsFilePath());
-        QVERIFY(QDir().mkpath(MainWindow::settingsFilePath()));
-        runSettings([](QWidget *d) { d->findChild<QLineEdit *>("edtVelF")->setText("0.8"); });
-        QCOMPARE(calc()->velocityFactor, 0.8);
-        QCOMPARE(status(), QString("Settings applied, but they could not be saved to \"%1\"")
-                               .arg(MainWindow::settingsFilePath()));
     }
 
     void helpAboutAndWindows()

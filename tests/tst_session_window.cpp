@@ -110,8 +110,8 @@ private slots:
     }
 
     // Banks of their own fill the lists; a file dropped on the window opens
-    // as a session by its content, whatever its name.
-    void banksAndDrops()
+    // as a session by its content, whatever its name, or as a band sweep.
+    void openedAndDroppedFiles()
     {
         Session s;
         QVERIFY(LCNet::BankSpec::fromText("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2",
@@ -134,14 +134,8 @@ private slots:
         QVERIFY(window->openSession(writeSession("plain.vorlap")));
         QVERIFY(l->count() == 256 && l->itemText(255) == "24.86");
 
-        drop(QFINDTESTDATA("data/dipole20m.s1p"));
-        QCOMPARE(window->findChildren<SweepDialog *>().size(), 1);
-    }
-
-    // Why a file is refused is the reader's business; the window says so
-    // with the file's name, and changes nothing.
-    void refusedFilesChangeNothing()
-    {
+        // Why a file is refused is the reader's business; the window says so
+        // with the file's name, and changes nothing.
         const QByteArray good = LCNet::sessionToJson(Session());
         const QString cut = dir.filePath("cut.vorlap"), newer = dir.filePath("newer.vorlap");
         QVERIFY(writeFile(cut, good.left(good.size() / 2)) &&
@@ -160,6 +154,9 @@ private slots:
         QTRY_VERIFY(*seen);
         QVERIFY(text.contains("newer version"));
         QCOMPARE(now(), before);
+
+        drop(QFINDTESTDATA("data/dipole20m.s1p"));
+        QCOMPARE(window->findChildren<SweepDialog *>().size(), 1);
     }
 
     void exportPrintAndFailedSaves()
