@@ -10,6 +10,16 @@
 #include <functional>
 #include <memory>
 
+// The child of `parent` called `name`; a missing one ends the test program,
+// as every later step would fail on it.
+template <class T> T *childNamed(const QObject &parent, const char *name)
+{
+    T *child = parent.findChild<T *>(QString::fromLatin1(name));
+    if (!child)
+        qFatal("no widget %s", name);
+    return child;
+}
+
 // Polls for a visible modal widget and hands it to `answer` once; gives up
 // after `timeoutMs` so that a test never hangs. Returns a flag that tells
 // afterwards whether the dialog was seen.

@@ -378,9 +378,8 @@ private slots:
         find<QAction>("acnAbout")->trigger();
         QVERIFY(about.startsWith("<h2>Vorlap Simulator v.1.2</h2><p>"));
 
-        find<QAction>("acnLCChart")->trigger();
-        find<QAction>("acnLCChart")->trigger();
-        find<QAction>("acnZChart")->trigger();
+        for (const char *chart : {"acnLCChart", "acnLCChart", "acnZChart"})
+            find<QAction>(chart)->trigger();
         QCOMPARE(window->findChildren<QDialog *>().size(), 3);
         window->findChildren<QDialog *>().first()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -2,10 +2,8 @@
 
 #include "contrast.h"
 
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestHelpDialog : public QObject
 {

@@ -14,19 +14,12 @@ class TestSettingsDialog : public QObject
 {
     Q_OBJECT
 
-    template <class T> static T *child(const QWidget &dlg, const char *name)
-    {
-        T *w = dlg.findChild<T *>(name);
-        if (!w)
-            qFatal("no widget %s", name);
-        return w;
-    }
-    static QLineEdit *edit(const QWidget &d, const char *n) { return child<QLineEdit>(d, n); }
-    static QCheckBox *box(const QWidget &d, const char *n) { return child<QCheckBox>(d, n); }
-    static QLabel *label(const QWidget &d, const char *n) { return child<QLabel>(d, n); }
+    static QLineEdit *edit(const QWidget &d, const char *n) { return childNamed<QLineEdit>(d, n); }
+    static QCheckBox *box(const QWidget &d, const char *n) { return childNamed<QCheckBox>(d, n); }
+    static QLabel *label(const QWidget &d, const char *n) { return childNamed<QLabel>(d, n); }
     static void press(const QWidget &d, QDialogButtonBox::StandardButton which)
     {
-        child<QDialogButtonBox>(d, "buttonBox")->button(which)->click();
+        childNamed<QDialogButtonBox>(d, "buttonBox")->button(which)->click();
     }
     // The numbers of the first three pages but the ring count, in the
     // order of `fields`.
@@ -144,20 +137,20 @@ private slots:
         // The checked button on its light gradient, an unchecked one on white.
         QStringList faint;
         for (const char *name : {"btnMatch", "btnZLoad"})
-            if (textContrast(child<QToolButton>(dlg, name)->grab().toImage()) < 4.5)
+            if (textContrast(childNamed<QToolButton>(dlg, name)->grab().toImage()) < 4.5)
                 faint << name;
         QApplication::setPalette(light);
         QVERIFY2(faint.isEmpty(), qPrintable(faint.join(' ')));
 
-        const auto *pages = child<QStackedWidget>(dlg, "swSettings");
+        const auto *pages = childNamed<QStackedWidget>(dlg, "swSettings");
         QCOMPARE(pages->currentIndex(), 0);
-        QVERIFY(child<QToolButton>(dlg, "btnMatch")->isChecked());
-        QCOMPARE(QApplication::focusWidget(), child<QToolButton>(dlg, "btnMatch"));
+        QVERIFY(childNamed<QToolButton>(dlg, "btnMatch")->isChecked());
+        QCOMPARE(QApplication::focusWidget(), childNamed<QToolButton>(dlg, "btnMatch"));
         // Each press starts from another page than its own.
         const char *const byPage[] = {"btnMatch", "btnZLoad", "btnZAnt", "btnComponents",
                                       "btnBanks"};
         for (int index : {2, 4, 1, 3, 0}) {
-            auto *button = child<QToolButton>(dlg, byPage[index]);
+            auto *button = childNamed<QToolButton>(dlg, byPage[index]);
             QTest::mouseClick(button, Qt::LeftButton);
             QVERIFY2(pages->currentIndex() == index && button->isChecked(), byPage[index]);
         }
@@ -192,14 +185,14 @@ private slots:
         dlg.show();
         // A valid edit beside the bad one is not kept either.
         box(dlg, "chkLosses")->setChecked(false);
-        child<QSpinBox>(dlg, "spnCRelays")->setValue(9);
+        childNamed<QSpinBox>(dlg, "spnCRelays")->setValue(9);
         edit(dlg, "edtC9")->setText("4000");
         edit(dlg, field.constData())->setText(typed);
         QString message;
         int shown = -1;
         answerNextModal([&](QWidget *warning) {
             message = label(*warning, "qt_msgbox_label")->text();
-            shown = child<QStackedWidget>(dlg, "swSettings")->currentIndex();
+            shown = childNamed<QStackedWidget>(dlg, "swSettings")->currentIndex();
             static_cast<QDialog *>(warning)->accept();
         });
         press(dlg, QDialogButtonBox::Ok);
@@ -219,7 +212,7 @@ private slots:
     {
         SettingsDialog dlg;
         dlg.setVelocityFactor(0.66);
-        auto *type = child<QComboBox>(dlg, "cmbCable");
+        auto *type = childNamed<QComboBox>(dlg, "cmbCable");
         choose(type, "RG-8X");
         QCOMPARE(edit(dlg, "edtCableLoss")->text(), QString("3.3"));
         QCOMPARE(edit(dlg, "edtCableVelF")->text(), QString("0.78"));
@@ -247,11 +240,11 @@ private slots:
                      .arg(qRound(lLarge * 100) / 100.0));
         QCOMPARE(label(dlg, "lblCSummary")->text(),
                  QString("256 steps, 0 to 3961 pF, steps of %1 to %2 pF").arg(cSmall).arg(cLarge));
-        auto *design = child<QComboBox>(dlg, "cmbBankPreset");
+        auto *design = childNamed<QComboBox>(dlg, "cmbBankPreset");
         QCOMPARE(design->currentIndex(), 0);
 
         choose(design, "7 + 7 relays, binary from 0.05 µH / 10 pF");
-        QCOMPARE(child<QSpinBox>(dlg, "spnLRelays")->value(), 7);
+        QCOMPARE(childNamed<QSpinBox>(dlg, "spnLRelays")->value(), 7);
         QVERIFY(edit(dlg, "edtL7")->isEnabled() && !edit(dlg, "edtL8")->isEnabled());
         QCOMPARE(label(dlg, "lblLSummary")->text(),
                  QString("128 steps, 0 to 6.35 µH, even steps of 0.05 µH"));
@@ -265,11 +258,11 @@ private slots:
         edit(dlg, "edtC1")->setText("abc");
         QCOMPARE(label(dlg, "lblCSummary")->text(),
                  QString("Relay 1: \"abc\" is not a decimal number"));
-        child<QPushButton>(dlg, "btnBankDefaults")->click();
+        childNamed<QPushButton>(dlg, "btnBankDefaults")->click();
         QCOMPARE(design->currentIndex(), 0);
-        child<QSpinBox>(dlg, "spnCRelays")->setValue(7);
+        childNamed<QSpinBox>(dlg, "spnCRelays")->setValue(7);
         // No bank takes a thirteenth relay.
-        auto *relays = child<QSpinBox>(dlg, "spnLRelays");
+        auto *relays = childNamed<QSpinBox>(dlg, "spnLRelays");
         relays->selectAll();
         QTest::keyClicks(relays, "13");
         QVERIFY(relays->value() <= LCNet::MaxRelays);

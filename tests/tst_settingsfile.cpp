@@ -1,10 +1,6 @@
 #include "mainwindow.h"
 #include "settings.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // Where the settings file goes: beside the executable in a build tree,

@@ -104,13 +104,7 @@ class WindowTest
 protected:
     std::unique_ptr<MainWindow> window;
 
-    template <class T> T *find(const char *name)
-    {
-        T *widget = window->findChild<T *>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
+    template <class T> T *find(const char *name) { return childNamed<T>(*window, name); }
     // A window that reads no settings file a previous run may have left.
     void startClean()
     {
