@@ -309,7 +309,7 @@ private slots:
     {
         QApplication::setStyle(QStringLiteral("Fusion"));
         const QPalette light = QApplication::palette();
-        start();
+        startActive();
         auto grab = [&](const char *name) { return find<QWidget>(name)->grab().toImage(); };
         const QImage circuitsOnLight[] = {grab("rbLC"), grab("rbCL")};
         QApplication::setPalette(darkPalette());
@@ -321,8 +321,6 @@ private slots:
                 faint << name;
         // A typed text that is no number, on the dark field.
         auto *field = find<QLineEdit>("edtXLoad");
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         field->setFocus();
         field->selectAll();
         QTest::keyClicks(field, "-");
