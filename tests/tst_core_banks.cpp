@@ -151,10 +151,9 @@ private slots:
     // p * 16 + i * 4 + j + 1.
     void bruteForceOnASmallBank()
     {
-        const BankSpec l = bank("2: 0.5; 1, 2"), c = bank("2: 10; 50, 100");
+        const StepTable l(bank("2: 0.5; 1, 2")), c(bank("2: 10; 50, 100"));
         for (double low : {1.2, 3.0, 50.0}) {
-            const LCNet::TuneProblem p{StepTable(l),       StepTable(c), 14e6,
-                                       Impedance(20, 100), low,          {}};
+            const LCNet::TuneProblem p{l, c, 14e6, Impedance(20, 100), low, {}};
             std::vector<Event> expected;
             double best = HUGE_VAL;
             for (int pass = 0; pass < 2; ++pass)
