@@ -251,10 +251,8 @@ private slots:
         auto row = [](const char *name, const char *text, const char *error) {
             QTest::newRow(name) << QByteArray(text) << QString::fromLatin1(error);
         };
-        row("good",
-            "\xEF\xBB\xBF"
-            "Frequency_kHz, R, X\r\n\r\n14000,20,100\r\n3500, 5, -20\n",
-            "");
+        // A byte order mark, CR LF line ends, a blank line, spaces.
+        row("good", "\357\273\277Frequency_kHz, R, X\r\n\r\n14000,20,100\r\n3500, 5, -20\n", "");
         row("no header", "14000,20,100\n", "f.csv:1: the first");
         row("empty", "\n\n", "f.csv:1: the header");
         row("no loads", "frequency_khz,r,x\n", "f.csv:1: no loads");
