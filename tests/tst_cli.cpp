@@ -44,11 +44,9 @@ QStringList words(const char *line)
 // cannot hold the others, which go as strings.
 bool same(const QJsonValue &v, double expected)
 {
-    if (std::isnan(expected))
-        return v.toString() == "nan";
-    if (std::isinf(expected))
-        return v.toString() == (expected > 0 ? "inf" : "-inf");
-    return v.isDouble() && v.toDouble() == expected;
+    if (std::isfinite(expected))
+        return v.isDouble() && v.toDouble() == expected;
+    return v.toString() == (std::isnan(expected) ? "nan" : expected > 0 ? "inf" : "-inf");
 }
 
 bool same(const QJsonValue &v, const Impedance &z)
@@ -108,12 +106,9 @@ private slots:
         calc.setInductance(args[5].toDouble());
         calc.setCapacitance(args[7].toDouble());
         calc.setNetType(Calculator::NetType(config));
-        Impedance zIn;
-        double swr;
-        calc.calculate(zIn, swr);
-        const double p = LCNet::reflectedPower(100, swr);
+        const double swr = calc.currentSWR(), p = LCNet::reflectedPower(100, swr);
         QCOMPARE(r.json["config"].toString(), configWord(config));
-        CHECK_SAME(r.json["zin"], zIn);
+        CHECK_SAME(r.json["zin"], calc.inputImpedance());
         CHECK_SAME(r.json["swr"], swr);
         CHECK_SAME(r.json["reflected_percent"], p);
         CHECK_SAME(r.json["transmission_loss_db"], LCNet::transmissionLoss(p, 100));
@@ -148,33 +143,28 @@ private slots:
             calc.setFrequency(args[1].toDouble());
             calc.setLoadImpedance(loadOf(args[3]));
             calc.lowSWR = args.size() > 4 ? 1.0 : 1.2;
-            std::vector<QJsonObject> matches;
+            QJsonArray matches;
+            std::vector<int> iterations;
             connect(&calc, &Calculator::foundMatch,
                     [&](Calculator::NetType n, double l, double cp, Impedance z, double s, int i) {
-                        matches.push_back({{"iteration", i},
-                                           {"config", configWord(n)},
-                                           {"l_uh", l},
-                                           {"c_pf", cp},
-                                           {"zin", QJsonObject{{"r", z.R}, {"x", z.X}}},
-                                           {"swr", s}});
+                        iterations.push_back(i);
+                        matches.append(QJsonObject{{"iteration", i},
+                                                   {"config", configWord(n)},
+                                                   {"l_uh", l},
+                                                   {"c_pf", cp},
+                                                   {"zin", QJsonObject{{"r", z.R}, {"x", z.X}}},
+                                                   {"swr", s}});
                     });
             const int evaluations =
                 QString(c.key) == "brute" ? calc.bruteForceSearch() : calc.smartTuneSearch();
             QVERIFY(evaluations == c.evaluations && got["evaluations"].toInt() == c.evaluations);
-            const QJsonArray list = got["matches"].toArray();
-            QCOMPARE(size_t(list.size()), matches.size());
-            for (size_t i = 0; i < matches.size(); ++i) {
-                QCOMPARE(list[int(i)].toObject(), matches[i]);
-                QCOMPARE(matches[i]["iteration"].toInt(), c.iterations[i]);
-            }
-            Impedance zIn;
-            double swr;
-            calc.calculate(zIn, swr);
+            QVERIFY(iterations == c.iterations);
+            QCOMPARE(got["matches"].toArray(), matches);
             QCOMPARE(got["config"].toString(), configWord(calc.netType));
             QVERIFY(LCNet::LTable.at(got["l_step"].toInt()) == calc.inductance &&
                     LCNet::CTable.at(got["c_step"].toInt()) == calc.capacitance);
-            QVERIFY(same(got["l_uh"], calc.inductance) && same(got["c_pf"], calc.capacitance));
-            QVERIFY(same(got["zin"], zIn) && same(got["swr"], swr));
+            QVERIFY(same(got["l_uh"], calc.inductance) && same(got["c_pf"], calc.capacitance) &&
+                    same(got["zin"], calc.inputImpedance()) && same(got["swr"], calc.currentSWR()));
         }
 
         // The algorithms from the settings file, before or after the
@@ -189,7 +179,7 @@ private slots:
             QStringList{"smart"});
     }
 
-    void matchedAndMismatch()
+    void matchedMismatchAndAntenna()
     {
         // Values also as --name=value.
         Result r = cli(words("matched --freq=14000 --l=1.65 --c 180"));
@@ -212,6 +202,27 @@ private slots:
         r = cli(point + QStringList{"--settings", file, "--rings", "2"});
         QCOMPARE(r.json["found"], false);
         CHECK_SAME(r.json["load"], Impedance(20, 100));
+
+        const QStringList antenna = words("antenna --freq 14000 --load 20,100");
+        r = cli(antenna);
+        QCOMPARE(r.status, 0);
+        const Impedance z = calc.antennaImpedance(10);
+        CHECK_SAME(r.json["antenna"], z);
+        QVERIFY(std::abs(z.R - 4.0344) < 1e-4 && std::abs(z.X + 9.2690) < 1e-4);
+        // Lossless line: the antenna's SWR is the load's.
+        QVERIFY(std::abs(r.json["swr"].toDouble() - 12.822) < 1e-3);
+
+        // A missing key reads as its default (the cable length 10 m); options
+        // override the file.
+        const QStringList vf{"--settings",
+                             writeFile(dir, "vf.ini", "[zAntenna]\nVelocityFactor=0.5\n")};
+        r = cli(antenna + vf);
+        calc.velocityFactor = 0.5;
+        CHECK_SAME(r.json["antenna"], calc.antennaImpedance(10));
+        r = cli(antenna + vf + words("--length 0 --velocity-factor 0"));
+        CHECK_SAME(r.json["antenna"], Impedance(NAN, NAN));
+        r = cli(antenna + words("--length 0"));
+        CHECK_SAME(r.json["antenna"], Impedance(20, 100));
     }
 
     void cancelledMismatch()
@@ -221,7 +232,6 @@ private slots:
         process.start(VORLAP_CLI, words("mismatch --freq 14000 --load 20,100 --l 1.65 --c 180 "
                                         "--target-swr 0.5 --rings 2000000000"));
         process.setReadChannel(QProcess::StandardError);
-        QVERIFY(process.waitForStarted());
         // The first progress line comes after a second, with the handler in place.
         QByteArray progress;
         while (!progress.contains("ring")) {
@@ -230,37 +240,9 @@ private slots:
         }
         ::kill(pid_t(process.processId()), SIGINT);
         QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
         const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-        QCOMPARE(json["found"], false);
-        QCOMPARE(json["cancelled"], true);
-        QCOMPARE(json["load"]["r"], 20);
-    }
-
-    void antenna()
-    {
-        const QStringList antenna = words("antenna --freq 14000 --load 20,100");
-        Result r = cli(antenna);
-        QCOMPARE(r.status, 0);
-        Calculator calc;
-        const Impedance z = calc.antennaImpedance(10);
-        CHECK_SAME(r.json["antenna"], z);
-        QVERIFY(std::abs(z.R - 4.0344) < 1e-4 && std::abs(z.X + 9.2690) < 1e-4);
-        // Lossless line: the antenna's SWR is the load's.
-        QVERIFY(std::abs(r.json["swr"].toDouble() - 12.822) < 1e-3);
-
-        // A missing key reads as its default (the cable length 10 m); options
-        // override the file.
-        const QStringList file{"--settings",
-                               writeFile(dir, "vf.ini", "[zAntenna]\nVelocityFactor=0.5\n")};
-        r = cli(antenna + file);
-        calc.velocityFactor = 0.5;
-        CHECK_SAME(r.json["antenna"], calc.antennaImpedance(10));
-        r = cli(antenna + file + words("--length 0 --velocity-factor 0"));
-        CHECK_SAME(r.json["antenna"], Impedance(NAN, NAN));
-        r = cli(antenna + words("--length 0"));
-        CHECK_SAME(r.json["antenna"], Impedance(20, 100));
+        QVERIFY(json["found"] == false && json["cancelled"] == true && json["load"]["r"] == 20);
     }
 
     // Real components, the user's banks and a real cable: the core's figures
@@ -286,11 +268,10 @@ private slots:
                  cli(zin + words("--power 5")).json["reflected_percent"]);
         QVERIFY(!cli(words("zin --freq 1 --load 1,1 --l 1 --c 1")).json.contains("efficiency"));
 
-        const QJsonObject small =
+        const QJsonValue small =
             cli(words("tune --freq 14000 --load 20,100 --algorithm brute") +
                 QStringList{"--l-bank", "2: 0.5; 1, 2", "--c-bank", "2: 10; 50, 100"})
-                .json["brute"]
-                .toObject();
+                .json["brute"];
         QVERIFY(small["evaluations"] == 32 && small["l_step"].toInt() >= 0 &&
                 small["l_step"].toInt() < 4);
 
@@ -313,8 +294,6 @@ private slots:
         LCNet::SweepOptions options = LCNet::SweepOptions::of(Calculator());
         options.algorithm = LCNet::SweepAlgorithm::SmartTune;
         QCOMPARE(QString::fromUtf8(csv.out), LCNet::sweepCsv(LCNet::runSweep(points, options)));
-        QVERIFY(csv.out.startsWith("frequency_khz,load_r,load_x,load_swr,config,l_step,c_step,"
-                                   "l_uh,c_pf,zin_r,zin_x,swr\n"));
         const Result json =
             cli(QStringList{"sweep", dipole} + words("--format json --cable-length 5"));
         QCOMPARE(QJsonDocument::fromJson(json.out).array().size(), points.size());
@@ -371,10 +350,10 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, named);
         const Result r = cli(args);
-        QCOMPARE(r.status, 2);
-        QCOMPARE(r.out, QByteArray());
-        QCOMPARE(r.err.count('\n'), 1);
-        QVERIFY2(r.err.contains(named.toUtf8()), r.err);
+        // Exit status 2, nothing on standard output, one line naming the fault.
+        QVERIFY2(r.status == 2 && r.out.isEmpty() && r.err.count('\n') == 1 &&
+                     r.err.contains(named.toUtf8()),
+                 r.err);
     }
 
     void help()
@@ -383,9 +362,9 @@ private slots:
         QCOMPARE(r.status, 0);
         for (const char *command : {"zin", "tune", "matched", "mismatch", "antenna"})
             QVERIFY(r.out.contains(QByteArray("\n  ") + command + ' '));
+        // Help wins over a bad value.
         r = cli(words("tune --freq abc --help"));
-        QCOMPARE(r.status, 0);
-        QVERIFY(r.out.contains("--algorithm brute|smart|both"));
+        QVERIFY(r.status == 0 && r.out.contains("--algorithm brute|smart|both"));
     }
 };
 

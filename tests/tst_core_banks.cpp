@@ -1,6 +1,5 @@
 // The user's own banks: their tables, their text forms, and the searches
 // and grids over them, against tables and walks written out here.
-#include "lanes.h"
 #include "lcnet.h"
 
 #include <QSettings>
@@ -52,30 +51,19 @@ double swrRef(cplx z)
 
 // Kind (0 match, 1 improvement), type, L and C step, iteration, SWR.
 using Event = std::tuple<int, int, int, int, int, double>;
+using Net = Calculator::NetType;
 
 struct Recorder : LCNet::TuneObserver {
     std::vector<Event> events;
-    void matched(Calculator::NetType t, int l, int c, const Impedance &, double s, int it) override
+    void matched(Net t, int l, int c, const Impedance &, double s, int it) override
     {
         events.push_back({0, int(t), l, c, it, s});
     }
-    void improved(Calculator::NetType t, int l, int c) override
-    {
-        events.push_back({1, int(t), l, c, 0, 0.0});
-    }
+    void improved(Net t, int l, int c) override { events.push_back({1, int(t), l, c, 0, 0.0}); }
 };
 
-LCNet::TuneProblem problem(const BankSpec &l, const BankSpec &c, double kHz, Impedance load,
-                           double low)
-{
-    LCNet::TuneProblem p;
-    p.inductors = StepTable(l);
-    p.capacitors = StepTable(c);
-    p.frequency = 1e3 * kHz;
-    p.load = load;
-    p.lowSWR = low;
-    return p;
-}
+// 7 relays of 0.05 uH doubling, on a residual 0.1 uH.
+const char *const Seven = "7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2";
 
 } // namespace
 
@@ -84,29 +72,25 @@ class TestBanks : public QObject
     Q_OBJECT
 
 private slots:
-    // The default relays give today's tables entry by entry, through every
-    // path a bank can take: built in, from its text, from a settings file.
-    void defaultBanksAreTodaysTables()
+    // The default relays give today's tables entry by entry, built in and
+    // from their text; step i of Seven is 0.1 + 0.05 i uH, the nearest double
+    // of that decimal.
+    void tablesByHand()
     {
-        const StepTable fromText(bank("8: 0; 0.08, 0.17, 0.35, 0.72, 1.48, 3.04, 6.24, 12.78"));
-        const StepTable c(bank("8: 0; 15, 31, 60, 120, 235, 500, 1000, 2000"));
+        const char *text = "8: 0; 0.08, 0.17, 0.35, 0.72, 1.48, 3.04, 6.24, 12.78";
+        const StepTable fromText(bank(text));
+        const StepTable capacitors(bank("8: 0; 15, 31, 60, 120, 235, 500, 1000, 2000"));
         QCOMPARE(fromText.size(), 256);
         // Exactly: QCOMPARE's fuzzy comparison would pass a rounding off.
         for (int i = 0; i < 256; ++i)
             QVERIFY2(fromText[i] == LCNet::LTable[size_t(i)] &&
                          StepTable::defaultInductor()[i] == LCNet::LTable[size_t(i)] &&
-                         c[i] == LCNet::CTable[size_t(i)],
+                         capacitors[i] == LCNet::CTable[size_t(i)],
                      qPrintable(QString::number(i)));
         QVERIFY(fromText.bank() == BankSpec::defaultInductor());
-        QCOMPARE(BankSpec::defaultInductor().toText(),
-                 QString("8: 0; 0.08, 0.17, 0.35, 0.72, 1.48, 3.04, 6.24, 12.78"));
-    }
+        QCOMPARE(BankSpec::defaultInductor().toText(), QString(text));
 
-    // 7 relays of 0.05 uH doubling, on a residual 0.1 uH: step i is
-    // 0.1 + 0.05 i uH, the nearest double of that decimal.
-    void sevenRelayBankByHand()
-    {
-        const StepTable l(bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2"));
+        const StepTable l(bank(Seven));
         const StepTable c(bank("7: 12.5; 10, 20, 40, 80, 160, 320, 640"));
         QCOMPARE(l.size(), 128);
         for (int i = 0; i < 128; ++i)
@@ -138,9 +122,8 @@ private slots:
         QFETCH(QString, text);
         BankSpec recipe = BankSpec::defaultCapacitor();
         QString why;
-        QVERIFY(!BankSpec::fromText(text, &recipe, &why));
-        QVERIFY(!why.isEmpty());
-        QVERIFY(recipe == BankSpec::defaultCapacitor());
+        QVERIFY(!BankSpec::fromText(text, &recipe, &why) && !why.isEmpty() &&
+                recipe == BankSpec::defaultCapacitor());
     }
 
     // A damaged banks group leaves that bank at its default; a good one is
@@ -148,16 +131,14 @@ private slots:
     void settingsFileBanks()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath("t.ini");
+        LCNet::Settings s;
+        s.inductorBank = bank(Seven);
         {
-            QSettings ini(path, QSettings::IniFormat);
-            LCNet::Settings s;
-            s.inductorBank = bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2");
+            QSettings ini(dir.filePath("t.ini"), QSettings::IniFormat);
             LCNet::writeSettings(ini, s);
         }
-        QSettings ini(path, QSettings::IniFormat);
-        QVERIFY(LCNet::readSettings(ini).inductorBank ==
-                bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2"));
+        QSettings ini(dir.filePath("t.ini"), QSettings::IniFormat);
+        QVERIFY(LCNet::readSettings(ini).inductorBank == s.inductorBank);
         ini.setValue("banks/InductorValues", "0.05 0.1");
         ini.setValue("banks/CapacitorRelays", "many");
         const LCNet::Settings damaged = LCNet::readSettings(ini);
@@ -170,9 +151,9 @@ private slots:
     // p * 16 + i * 4 + j + 1.
     void bruteForceOnASmallBank()
     {
-        const BankSpec l = bank("2: 0.5; 1, 2"), c = bank("2: 10; 50, 100");
+        const StepTable l(bank("2: 0.5; 1, 2")), c(bank("2: 10; 50, 100"));
         for (double low : {1.2, 3.0, 50.0}) {
-            const auto p = problem(l, c, 14000, Impedance(20, 100), low);
+            const LCNet::TuneProblem p{l, c, 14e6, Impedance(20, 100), low, {}};
             std::vector<Event> expected;
             double best = HUGE_VAL;
             for (int pass = 0; pass < 2; ++pass)
@@ -182,10 +163,8 @@ private slots:
                             zInRef(pass, 14000, p.inductors[i], p.capacitors[j], cplx(20, 100)));
                         if (s < low)
                             expected.push_back({0, pass, i, j, pass * 16 + i * 4 + j + 1, s});
-                        if (s < best) {
-                            expected.push_back({1, pass, i, j, 0, 0.0});
-                            best = s;
-                        }
+                        if (s < best)
+                            expected.push_back({1, pass, i, j, 0, 0.0}), best = s;
                     }
             Recorder rec;
             const auto r = LCNet::bruteForceSearch(p, &rec);
@@ -197,11 +176,10 @@ private slots:
     // Smart Tune on 7 + 7 relays against its walk done point by point.
     void smartTuneOnASevenRelayBank()
     {
-        const BankSpec l = bank("7: 0.1; 0.05, 0.1, 0.2, 0.4, 0.8, 1.6, 3.2");
-        const BankSpec c = bank("7: 0; 10, 20, 40, 80, 160, 320, 640");
-        for (Impedance load : {Impedance(20, 100), Impedance(5, -20), Impedance(300, 200)}) {
+        const StepTable l(bank(Seven)), c(bank("7: 0; 10, 20, 40, 80, 160, 320, 640"));
+        for (Impedance load : {Impedance(20, 100), Impedance(5, -20), Impedance(300, 200)})
             for (double kHz : {3500.0, 14000.0}) {
-                const auto p = problem(l, c, kHz, load, 1.1);
+                const LCNet::TuneProblem p{l, c, 1e3 * kHz, load, 1.1, {}};
                 auto swr = [&](int t, int i, int j) {
                     return swrRef(
                         zInRef(t, kHz, p.inductors[i], p.capacitors[j], cplx(load.R, load.X)));
@@ -227,7 +205,6 @@ private slots:
                 QCOMPARE((QList<int>{r.evaluations, r.matched, int(r.type), r.l, r.c}),
                          (QList<int>{count, best < 1.1, bestT, bestI, bestJ}));
             }
-        }
     }
 
     // Split over the cores, Brute Force reports what the plain scan
@@ -236,12 +213,11 @@ private slots:
     {
         const BankSpec l = bank("10: 0.05; 0.03, 0.06, 0.12, 0.25, 0.5, 1, 2, 4, 8, 16");
         const BankSpec c = bank("9: 5; 8, 16, 32, 64, 128, 256, 512, 1024, 2048");
-        const auto p = problem(l, c, 7100, Impedance(12, -35), 1.05);
+        const LCNet::TuneProblem p{StepTable(l), StepTable(c), 7.1e6, Impedance(12, -35), 1.05, {}};
         Recorder split, plain;
         const auto a = LCNet::bruteForceSearch(p, &split, true);
         const auto b = LCNet::bruteForceSearch(p, &plain, false);
-        QVERIFY(split.events.size() > 10);
-        QVERIFY(split.events == plain.events);
+        QVERIFY(split.events.size() > 10 && split.events == plain.events);
         QCOMPARE(a.evaluations, 2 * 1024 * 512);
         QVERIFY(a.type == b.type && a.l == b.l && a.c == b.c && a.swr == b.swr);
 
@@ -256,8 +232,7 @@ private slots:
             for (int j = 0; j < 512; j += 11) {
                 calc.setInductance(calc.inductorSteps()[i]);
                 calc.setCapacitance(calc.capacitorSteps()[j]);
-                const double s = calc.currentSWR();
-                QVERIFY(!std::memcmp(&s, &grid[size_t(i * 512 + j)], sizeof s));
+                QVERIFY(calc.currentSWR() == grid[size_t(i * 512 + j)]);
             }
     }
 };

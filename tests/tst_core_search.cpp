@@ -251,8 +251,7 @@ private slots:
         rec.rings.clear();
         for (int rings : {2, 1, 0, -5}) {
             c.numberOfRings = rings;
-            QVERIFY(!c.mismatchSearch(1.5, &found));
-            QCOMPARE(found, Impedance(20, 100));
+            QVERIFY(!c.mismatchSearch(1.5, &found) && found == Impedance(20, 100));
         }
         QCOMPARE(rec.rings, (Rings{{1, 2}}));
         // The receiver's abort ends the walk after its ring.
@@ -329,8 +328,8 @@ private slots:
         s.apply(c);
         Recorder rec(c);
         Impedance found(1, 1);
-        QVERIFY(!c.mismatchSearch(s.target, &found));
-        QVERIFY(!std::memcmp(&found, &c.loadImpedance, sizeof found));
+        QVERIFY(!c.mismatchSearch(s.target, &found) &&
+                !std::memcmp(&found, &c.loadImpedance, sizeof found));
         QCOMPARE(int(rec.rings.size()), reports);
     }
 };
