@@ -58,9 +58,7 @@ Calculator *tuner(bool trx, double kHz, double uH, double pF, Impedance load, do
     c->setInductance(uH);
     c->setCapacitance(pF);
     c->setLoadImpedance(load);
-    c->components.enabled = true;
-    c->components.qL = qL;
-    c->components.qC = qC;
+    c->components = {true, qL, qC};
     return c;
 }
 
