@@ -244,9 +244,8 @@ private slots:
         // leaves the plane's zoom alone.
         const double planeZoom = chart->zoom;
         wheel(chart, 120);
-        QCOMPARE(chart->smithZoom, 1.125);
+        QVERIFY(chart->smithZoom == 1.125 && chart->zoom == planeZoom);
         QCOMPARE(chart->loadToPixel(QPointF(25, 0)), QPointF(cx - 1.125 * radius / 3, cy));
-        QCOMPARE(chart->zoom, planeZoom);
         for (int i = 0; i < 300; ++i)
             wheel(chart, 1200);
         QVERIFY(chart->smithZoom <= ZChart::MaxSmithZoom && chart->smithZoom > 1e5);

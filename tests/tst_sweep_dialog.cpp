@@ -164,10 +164,8 @@ private slots:
         QVERIFY(writeFile(file, data));
         SweepDialog d(nullptr);
         QVERIFY(d.openFile(file) && d.isRunning());
-        QSignalSpy finished(&d, &SweepDialog::sweepFinished);
         d.cancel();
-        QVERIFY(finished.wait(10000));
-        QVERIFY(!d.isRunning() && d.result().points.isEmpty());
+        QVERIFY(waitForSweep(d) && !d.isRunning() && d.result().points.isEmpty());
         QVERIFY(message(d).contains(QLatin1String("cancelled")));
 
         // Closing or deleting the window during a run stops it.
