@@ -180,7 +180,7 @@ private slots:
         const Impedance tuner =
             LCNet::tunerEndImpedance(f, length, rg58->velocityFactor, lossy, antenna);
         auto gamma = [](Impedance z) {
-            return std::abs((cplx(z.R, z.X) - 50.0) / (cplx(z.R, z.X) + 50.0));
+            return std::abs((z.toComplex() - 50.0) / (z.toComplex() + 50.0));
         };
         const double loss = LCNet::cableMatchedLoss(f, length, lossy);
         QVERIFY(close(loss, 4.7 * 0.3 * std::sqrt(1.42), 1e-12));
