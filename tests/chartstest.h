@@ -13,13 +13,8 @@
 #include "zchart.h"
 #include "zchartdialog.h"
 
-#include <QApplication>
-#include <QInputDialog>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QToolButton>
-#include <QWheelEvent>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <cmath>
 #include <limits>

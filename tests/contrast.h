@@ -12,41 +12,34 @@
 #include <algorithm>
 #include <cmath>
 
-inline double luminance(const QColor &c)
-{
-    auto linear = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
-}
-
 inline double contrast(const QColor &a, const QColor &b)
 {
+    auto luminance = [](const QColor &c) {
+        auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
+    };
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// The commonest colour: a widget's background.
-inline QColor backdrop(const QImage &image)
+// The strongest contrast a pixel inside the frame makes with the
+// background (the commonest colour): for a label, the core of its glyphs
+// against the fill.
+inline double textContrast(const QImage &grabbed, int frame = 3)
 {
+    const QImage inner = grabbed.copy(grabbed.rect().adjusted(frame, frame, -frame, -frame));
     QHash<QRgb, int> count;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ++count[image.pixel(x, y) | 0xff000000u];
+    for (int y = 0; y < inner.height(); ++y)
+        for (int x = 0; x < inner.width(); ++x)
+            ++count[inner.pixel(x, y) | 0xff000000u];
     QRgb most = 0;
     for (auto it = count.cbegin(); it != count.cend(); ++it)
         if (it.value() > count.value(most))
             most = it.key();
-    return QColor(most);
-}
-
-// The strongest contrast a pixel inside the frame makes with the
-// background: for a label, the core of its glyphs against the fill.
-inline double textContrast(const QImage &grabbed, int frame = 3)
-{
-    const QImage inner = grabbed.copy(grabbed.rect().adjusted(frame, frame, -frame, -frame));
-    const QColor back = backdrop(inner);
+    const QColor back(most);
     double best = 1.0;
     for (int y = 0; y < inner.height(); ++y)
         for (int x = 0; x < inner.width(); ++x)
@@ -78,14 +71,11 @@ inline QPoint lostOnDark(const QImage &onLight, const QColor &light, const QImag
 
 inline QPalette darkPalette()
 {
-    const QColor window(53, 53, 53), base(42, 42, 42), text(Qt::white);
-    QPalette p(window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, window);
-    p.setColor(QPalette::ButtonText, text);
+    QPalette p(QColor(53, 53, 53)); // window and buttons
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(role, Qt::white);
+    p.setColor(QPalette::Base, QColor(42, 42, 42));
+    p.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
     p.setColor(QPalette::Highlight, QColor(42, 130, 218));
     p.setColor(QPalette::HighlightedText, Qt::black);
     return p;

@@ -42,14 +42,10 @@ private slots:
         const QByteArray png = resource.uncompressedData();
         QVERIFY(png.startsWith("\x89PNG\r\n\x1a\n") && png.mid(12, 4) == "IHDR");
         QCOMPARE(int(uchar(png.at(25))), colourType);
-        if (colourType != 2)
-            showsOnDarkWindows(QImage(path).convertToFormat(QImage::Format_ARGB32));
-    }
-
-private:
-    // A picture on a transparent ground shows on a dark window too.
-    static void showsOnDarkWindows(const QImage &picture)
-    {
+        if (colourType == 2)
+            return;
+        // A picture on a transparent ground shows on a dark window too.
+        const QImage picture = QImage(path).convertToFormat(QImage::Format_ARGB32);
         const QColor light(239, 239, 239), dark(53, 53, 53);
         auto onto = [&](const QColor &window) {
             QImage shown(picture.size(), QImage::Format_ARGB32);
